@@ -1,0 +1,15 @@
+// Static exchange evaluation and the square-attack test.
+#pragma once
+
+#include "board/board.h"
+#include "board/move.h"
+
+// Exchange units: pawn 2, knight 6, bishop 6, rook 10, queen 20, king 0.
+constexpr int seeValue[7] = {0, 2, 6, 6, 10, 20, 0};
+
+// Material outcome of the exchange the move starts on its target. With earlyExit, a capture
+// whose attacker is worth no more than its victim returns victim - attacker at once.
+int see(const Board& b, Move m, bool earlyExit);
+
+// Is square s attacked by the opponent of c. Without leapers only sliders count.
+bool isAttacked(const Board& b, int s, int c, bool includeLeapers);

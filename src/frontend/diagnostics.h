@@ -1,0 +1,22 @@
+// Developer commands: move-tree counts and random-game statistics.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "board/board.h"
+
+// Prints "fen = ..." (depth 1 and above) and the node and check counts with the time taken.
+void perftCommand(Board& b, int depth);
+
+// Plays `games` games of random legal moves from the initial position and prints how they ended.
+void rgstatCommand(int64_t games);
+
+struct RandomGameStats {
+  int64_t totalPlies = 0, whiteWins = 0, blackWins = 0, fiftyRule = 0, insufficientMaterial = 0,
+          repetition = 0, stalemate = 0;
+  int32_t minPlies = 2147483647, maxPlies = 0;
+};
+
+// One random game, counted into stats.
+void playRandomGame(RandomGameStats& stats, std::vector<uint64_t>& keys);
