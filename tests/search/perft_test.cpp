@@ -1,0 +1,155 @@
+// Move-tree counts against the published perft suites, and a node-by-node cross-check of the
+// bitboard position against the independent reference board.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/refgen.h"
+#include "frontend/startup.h"
+#include "search/perft.h"
+
+namespace {
+
+struct EpdPosition {
+  std::string fen;
+  std::vector<uint64_t> counts;  // counts[d - 1] is the leaf count at depth d
+};
+
+std::vector<EpdPosition> loadEpd(const std::string& name) {
+  std::vector<EpdPosition> out;
+  std::ifstream in(std::string(VELMAR_PERFT_DIR) + "/" + name);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::stringstream fields(line);
+    EpdPosition p;
+    std::string part;
+    std::getline(fields, p.fen, ';');
+    while (std::getline(fields, part, ';')) {
+      // " D3 8902"
+      std::stringstream depth(part);
+      std::string label;
+      uint64_t count;
+      if (depth >> label >> count) p.counts.push_back(count);
+    }
+    if (!p.counts.empty()) out.push_back(p);
+  }
+  return out;
+}
+
+struct TreeRoot {
+  Board board;
+  OldBoard old;
+  int side = White;
+};
+
+TreeRoot rootFrom(const std::string& fen) {
+  initEngineTables();
+  TreeRoot s;
+  resetOldBoard(s.old);
+  EXPECT_TRUE(parseFen(s.old, fen.c_str(), &s.side, nullptr)) << fen;
+  boardFromOld(s.board, s.old, s.side);
+  return s;
+}
+
+// The normal run covers every depth up to this many leaves; sanitizer runs lower it.
+uint64_t perftBudget() {
+  const char* env = std::getenv("VELMAR_PERFT_BUDGET");
+  return env ? std::strtoull(env, nullptr, 10) : 5000000;
+}
+
+void checkSuite(const std::string& name, bool deep) {
+  const uint64_t budget = perftBudget();
+  const auto positions = loadEpd(name);
+  ASSERT_FALSE(positions.empty()) << name;
+  for (const auto& p : positions) {
+    TreeRoot s = rootFrom(p.fen);
+    for (size_t d = 1; d <= p.counts.size(); ++d) {
+      if ((p.counts[d - 1] > budget) != deep) continue;
+      uint64_t checks = 0;
+      EXPECT_EQ(perft(s.board, int(d), checks), p.counts[d - 1]) << p.fen << " depth " << d;
+    }
+  }
+}
+
+}  // namespace
+
+TEST(Perft, StandardSuite) { checkSuite("standard.epd", false); }
+TEST(Perft, PerftSuite) { checkSuite("perftsuite.epd", false); }
+TEST(Perft, StandardSuiteLong) { checkSuite("standard.epd", true); }
+TEST(Perft, PerftSuiteLong) { checkSuite("perftsuite.epd", true); }
+
+TEST(Perft, CountsChecksOfInnerNodes) {
+  TreeRoot s = rootFrom("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  const uint64_t expected[][2] = {{1, 0}, {20, 0}, {400, 0}, {8902, 0}, {197281, 12}};
+  for (int depth = 0; depth <= 4; ++depth) {
+    uint64_t checks = 0;
+    EXPECT_EQ(perft(s.board, depth, checks), expected[depth][0]);
+    EXPECT_EQ(checks, expected[depth][1]) << "depth " << depth;
+  }
+}
+
+namespace {
+
+// Walks the tree on both boards at once: the two generators must agree on the move set, the
+// two boards on the position, and make/unmake must restore the Board bit for bit.
+void crossCheck(TreeRoot& s, int depth, uint64_t& nodes) {
+  ++nodes;
+  Move moves[MaxMoves];
+  RefMove refs[MaxRefMoves];
+  const int n = generateMoves(s.board, moves);
+  const int r = generateMovesOld(s.old, s.side, refs);
+  const std::string fen = boardToFen(s.board);
+  ASSERT_EQ(n, r) << fen;
+  ASSERT_EQ(oldBoardToFen(s.old, s.side), fen);
+  ASSERT_EQ(bool(s.old.check & 1), bool(s.board.st.check)) << fen;
+  ASSERT_TRUE(boardConsistent(s.board)) << fen;
+  if (depth == 0) return;
+
+  for (int i = 0; i < n; ++i) {
+    const Move m = moves[i];
+    int match = -1;
+    for (int j = 0; j < r; ++j)
+      if (refs[j].packed == packMove(m)) match = j;
+    ASSERT_GE(match, 0) << fen << " " << int(m.from) << "-" << int(m.to);
+
+    const Board before = s.board;
+    const OldBoard oldBefore = s.old;
+    UndoInfo undo;
+    const uint32_t mask = makeMove(s.board, m, undo);
+    ASSERT_TRUE(boardConsistent(s.board)) << fen;
+    for (int w = 0; w < BoardWords; ++w)
+      if (!(mask & wordBit(w))) ASSERT_EQ(boardWord(before, w), boardWord(s.board, w)) << "unsaved word " << w;
+    makeMoveOld(s.old, s.side, refs[match]);
+    s.side ^= 1;
+
+    crossCheck(s, depth - 1, nodes);
+
+    s.side ^= 1;
+    s.old = oldBefore;
+    unmakeMove(s.board, mask, undo);
+    ASSERT_EQ(std::memcmp(&before, &s.board, sizeof before), 0) << "unmake after " << fen;
+  }
+}
+
+}  // namespace
+
+TEST(Perft, BoardsAgreeAtEveryNode) {
+  const uint64_t budget = std::min<uint64_t>(perftBudget() / 50, 100000);
+  for (const char* suite : {"standard.epd", "perftsuite.epd"}) {
+    for (const auto& p : loadEpd(suite)) {
+      size_t depth = 0;
+      while (depth < p.counts.size() && p.counts[depth] <= budget) ++depth;
+      TreeRoot s = rootFrom(p.fen);
+      uint64_t nodes = 0;
+      crossCheck(s, int(depth), nodes);
+      if (HasFatalFailure()) return;
+    }
+  }
+}

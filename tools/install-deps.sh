@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages velmar builds and tests with, when they are missing.
+set -euo pipefail
+packages=(g++ cmake make liblzma-dev libgtest-dev googletest libbenchmark-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+fi

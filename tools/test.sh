@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds velmar and runs every test: once in Release, once in Debug (invariant asserts on)
+# under AddressSanitizer and UndefinedBehaviorSanitizer with a smaller perft budget.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -LE long -j"$jobs")
+
+cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DVELMAR_SANITIZE=ON -DVELMAR_BENCH=OFF
+cmake --build build-san -j"$jobs"
+(cd build-san && VELMAR_PERFT_BUDGET=300000 ctest --output-on-failure -LE long -j"$jobs")
