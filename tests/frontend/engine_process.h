@@ -1,0 +1,36 @@
+// Runs the velmar executable on a scripted input and returns what it printed.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+struct EngineRun {
+  std::string output;
+  int exitCode = -1;
+};
+
+inline EngineRun runEngine(const std::string& input) {
+  char path[] = "/tmp/velmar-input-XXXXXX";
+  const int fd = mkstemp(path);
+  EngineRun run;
+  if (fd < 0) return run;
+  if (write(fd, input.data(), input.size()) != ssize_t(input.size())) return run;
+  close(fd);
+  const std::string command = std::string(VELMAR_BINARY) + " < " + path;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  unlink(path);
+  return run;
+}
+
+inline bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}

@@ -1,0 +1,131 @@
+// The engine as a GUI sees it: exact replies, messages and survival of bad input.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "frontend/engine_process.h"
+
+TEST(Uci, IdentifiesItselfExactly) {
+  const EngineRun run = runEngine("uci\n");
+  EXPECT_EQ(run.output,
+            "opening book not found\n"
+            "id name velmar3 1.07 ZK\n"
+            "id author Varnek\n"
+            "option name Hash type spin min 1 max 1024 default 4\n"
+            "option name Clear Hash type button\n"
+            "option name Ponder type check default true\n"
+            "option name Skill type spin min 0 max 100 default 100\n"
+            "option name MultiPV type spin min 1 max 256 default 1\n"
+            "option name GaviotaTbPath type string default /gtb/\n"
+            "option name GaviotaTbCache type spin default 8 min 1 max 1024\n"
+            "option name TBUsage type combo default always var never var root var always\n"
+            "option name OwnBook type check default true\n"
+            "option name PersonalityFile type string default\n"
+            "uciok\n");
+  EXPECT_EQ(run.exitCode, 0);  // end of input ends the engine like "quit"
+}
+
+TEST(Uci, WholeLineCommandsMatchTheWholeLine) {
+  const EngineRun run = runEngine("\r\n$debug\nquit \nisready\r\nucinewgame\nisready x\nquit\nisready\n");
+  EXPECT_EQ(run.output,
+            "opening book not found\n"
+            "readyok\n"
+            "info string Starting new game, hash table cleared\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(Uci, PositionPlaysMovesAndReportsBadOnes) {
+  const EngineRun run = runEngine(
+      "position startpos moves e2e4 e7e5 g1f3\nperft 1\n"
+      "position startpos moves e2e5 e2e4\nperft 1\n"
+      "position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8 a7a8n\nperft 1\n"
+      "position\nperft 1\n"
+      "position moves e8d7\nperft 1\n"
+      "position fen rnbqkbnr/ppppxppp/8 w moves e2e4\nperft 1\n"
+      "position fen 8/8/8/8/8/8/8/8 w - - 0 1\nperft 1\n"
+      "perft 0\nperft\n");
+  const char* expected[] = {
+      "fen = rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1\n29 nodes",
+      "FATAL ERROR: invalid move passed by gui: e2e5\n",
+      "fen = rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0\n20 nodes",
+      "FATAL ERROR: invalid move passed by gui: a7a8\n",
+      "fen = N3k3/8/8/8/8/8/8/4K3 b - - 0\n",
+      "fen = N7/3k4/8/8/8/8/8/4K3 w - - 1\n",
+      "FATAL ERROR: invalid fen coming from gui: rnbqkbnr/ppppxppp/8 w \n",
+      "fen = rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0\n",
+      "FATAL ERROR: invalid fen coming from gui: 8/8/8/8/8/8/8/8 w - - 0 1 \n"
+      "fen = rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0\n20 nodes",
+      "1 nodes, 0 checks, 0.000 s\n",
+  };
+  size_t at = 0;
+  for (const char* part : expected) {
+    const size_t found = run.output.find(part, at);
+    ASSERT_NE(found, std::string::npos) << "missing, in order: " << part << "\nin:\n" << run.output;
+    at = found;
+  }
+  EXPECT_FALSE(contains(run.output, "movegen"));
+  // "perft" without a depth prints nothing after the last summary.
+  EXPECT_EQ(run.output.substr(run.output.size() - 27), "1 nodes, 0 checks, 0.000 s\n");
+}
+
+TEST(Uci, LongGamesArriveWholeAndStaySafe) {
+  // 3000 reversible plies (15000 characters on one line): far beyond any history the
+  // engine keeps, and beyond the byte-sized fifty-move counter.
+  std::string line = "position startpos moves";
+  for (int i = 0; i < 750; ++i) line += " g1f3 g8f6 f3g1 f6g8";
+  const EngineRun run = runEngine(line + "\nperft 3\n");
+  EXPECT_TRUE(contains(run.output, "fen = rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 255\n8902 nodes"))
+      << run.output;
+  EXPECT_FALSE(contains(run.output, "FATAL"));
+}
+
+TEST(Uci, GarbageNeverBreaksTheEngine) {
+  std::mt19937 rng(2026);
+  std::string input;
+  for (int i = 0; i < 10000; ++i) input += char(rng() % 256);
+  input += "\n";
+  // Token soup after "position": keywords, bits of FEN and moves in random order.
+  const char* words[] = {"fen", "moves", "startpos", "e2e4", "e7e8q", "a1a1", "zz", "8/8", "K", "k", "w", "b",
+                         "-",   "KQkq",  "4k3/8/8/8/8/8/8/4K3", "e1g1", "0", "1", "h7h8n", "\xff\xfe"};
+  for (int i = 0; i < 300; ++i) {
+    input += "position";
+    for (int n = rng() % 12; n > 0; --n) input += std::string(" ") + words[rng() % std::size(words)];
+    input += "\n";
+  }
+  input += "position startpos\nperft 2\nisready\n";
+  const EngineRun run = runEngine(input);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(contains(run.output, "400 nodes, 0 checks")) << run.output.substr(run.output.size() - 300);
+  EXPECT_TRUE(contains(run.output, "readyok\n"));
+  EXPECT_FALSE(contains(run.output, "movegen"));
+}
+
+TEST(Uci, RandomGameStatisticsAddUp) {
+  const char* env = std::getenv("VELMAR_RGSTAT_GAMES");
+  const long games = env ? std::atol(env) : 100000;
+  const EngineRun run = runEngine("rgstat 0\nrgstat -5\nrgstat " + std::to_string(games) + "\n");
+  std::istringstream lines(run.output);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "opening book not found");
+  std::getline(lines, line);  // progress marks, if any, end with this line
+  long long total = -1, outcomes = 0, mates = -1, value;
+  int seen = 0;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string word;
+    fields >> value >> word;
+    ++seen;
+    if (word == "total" && line.find("games") != std::string::npos) total = value;
+    if (word == "checkmates") mates = value;
+    if (word == "whitewins" || word == "blackwins" || word == "fiftyrule" || word == "insuffmaterial" ||
+        word == "repetition" || word == "stalemate")
+      outcomes += value;
+  }
+  EXPECT_EQ(seen, 14) << run.output;
+  EXPECT_EQ(total, games);
+  EXPECT_EQ(outcomes, games);
+  EXPECT_GT(mates, 0);
+  EXPECT_TRUE(contains(run.output, " Hz ("));
+}
