@@ -12,4 +12,4 @@ cmake --build build -j"$jobs"
 
 cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DVELMAR_SANITIZE=ON -DVELMAR_BENCH=OFF
 cmake --build build-san -j"$jobs"
-(cd build-san && VELMAR_PERFT_BUDGET=300000 VELMAR_RGSTAT_GAMES=2000 ctest --output-on-failure -LE long -j"$jobs")
+(cd build-san && VELMAR_PERFT_BUDGET=2000000 VELMAR_RGSTAT_GAMES=10000 ctest --output-on-failure -LE long -j"$jobs")
