@@ -42,9 +42,7 @@ inline Bitboard sliderAttacks(const SliderMagic& m, Bitboard occupancy) {
   return m.attacks[((occupancy & m.mask) * m.magic) >> m.shift];
 }
 inline Bitboard rookAttacks(int s, Bitboard occupancy) { return sliderAttacks(rookMagics[s], occupancy); }
-inline Bitboard bishopAttacks(int s, Bitboard occupancy) {
-  return sliderAttacks(bishopMagics[s], occupancy);
-}
+inline Bitboard bishopAttacks(int s, Bitboard occupancy) { return sliderAttacks(bishopMagics[s], occupancy); }
 inline Bitboard queenAttacks(int s, Bitboard occupancy) {
   return rookAttacks(s, occupancy) | bishopAttacks(s, occupancy);
 }

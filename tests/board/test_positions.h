@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "board/board.h"
 #include "board/oldboard.h"
 #include "frontend/startup.h"
@@ -23,4 +28,28 @@ inline Board startBoard() {
   Board b;
   resetBoard(b);
   return b;
+}
+
+// One line of a suite in VELMAR_PERFT_DIR: "fen ;D1 20 ;D2 400 ...".
+struct PerftLine {
+  std::string fen;
+  std::vector<uint64_t> counts;  // counts[d - 1] is the leaf count at depth d
+};
+
+inline std::vector<PerftLine> loadPerftSuite(const char* name) {
+  std::vector<PerftLine> lines;
+  std::ifstream in(std::string(VELMAR_PERFT_DIR) + "/" + name);
+  for (std::string text; std::getline(in, text);) {
+    std::stringstream fields(text);
+    PerftLine line;
+    std::getline(fields, line.fen, ';');
+    for (std::string field; std::getline(fields, field, ';');) {
+      std::stringstream depth(field);
+      std::string label;
+      uint64_t count;
+      if (depth >> label >> count) line.counts.push_back(count);
+    }
+    if (!line.counts.empty()) lines.push_back(line);
+  }
+  return lines;
 }
