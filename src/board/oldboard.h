@@ -45,7 +45,8 @@ void recomputeOldBoard(OldBoard& ob, int side, bool withEp);
 
 // Parses FEN text; on failure restores the board and returns false. Refuses placements that
 // would leave the engine unsafe: a side without exactly one king, a pawn on the first or last
-// rank, more than 16 pieces of one colour.
+// rank, more than 16 pieces of one colour, a king that the side to move could capture. An ep
+// field that names no pawn which could just have made a double step is dropped.
 bool parseFen(OldBoard& ob, const char* text, int* sideToMove, int* moveNumber);
 
 // Five FEN fields (no move number), the same format boardToFen writes.

@@ -125,7 +125,8 @@ void crossCheck(TreeRoot& s, int depth, uint64_t& nodes) {
     const uint32_t mask = makeMove(s.board, m, undo);
     ASSERT_TRUE(boardConsistent(s.board)) << fen;
     for (int w = 0; w < BoardWords; ++w) {
-      if (!(mask & wordBit(w))) ASSERT_EQ(boardWord(before, w), boardWord(s.board, w)) << "unsaved word " << w;
+      if (mask & wordBit(w)) continue;
+      ASSERT_EQ(boardWord(before, w), boardWord(s.board, w)) << "unsaved word " << w;
     }
     makeMoveOld(s.old, s.side, refs[match]);
     s.side ^= 1;

@@ -1,0 +1,256 @@
+// The reference generator and make-move, checked against published perft counts and against
+// full recomputation of what they keep incrementally.
+#include "board/refgen.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/bitboard.h"
+#include "board/keys.h"
+
+namespace {
+
+class RefGenTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    initBitTables();
+    initKeys();
+  }
+};
+
+struct Position {
+  OldBoard ob;
+  int side;
+};
+
+Position fromFen(const std::string& fen) {
+  Position p{};
+  resetOldBoard(p.ob);
+  EXPECT_TRUE(parseFen(p.ob, fen.c_str(), &p.side, nullptr)) << fen;
+  return p;
+}
+
+std::vector<RefMove> legalMoves(const Position& p) {
+  std::vector<RefMove> moves(MaxRefMoves);
+  moves.resize(generateMovesOld(p.ob, p.side, moves.data()));
+  return moves;
+}
+
+int countMoves(const Position& p, const std::string& uci) {
+  auto moves = legalMoves(p);
+  return int(
+      std::count_if(moves.begin(), moves.end(), [&](RefMove m) { return packedToUci(m.packed) == uci; }));
+}
+
+// Plays the legal move written as uci; fails the test when it is not legal here.
+Position play(const Position& p, const std::string& uci) {
+  for (RefMove m : legalMoves(p)) {
+    if (packedToUci(m.packed) != uci) continue;
+    Position next = p;
+    makeMoveOld(next.ob, p.side, m);
+    next.side ^= 1;
+    return next;
+  }
+  ADD_FAILURE() << uci << " is not legal in " << oldBoardToFen(p.ob, p.side);
+  return p;
+}
+
+std::string san(const Position& p, const std::string& uci) {
+  for (RefMove m : legalMoves(p))
+    if (packedToUci(m.packed) == uci) return oldMoveToSan(p.ob, p.side, m);
+  return "(illegal " + uci + ")";
+}
+
+uint64_t perft(const OldBoard& ob, int side, int depth) {
+  RefMove moves[MaxRefMoves];
+  int n = generateMovesOld(ob, side, moves);
+  if (depth <= 1) return n;
+  uint64_t nodes = 0;
+  for (int i = 0; i < n; ++i) {
+    OldBoard next = ob;
+    makeMoveOld(next, side, moves[i]);
+    nodes += perft(next, side ^ 1, depth - 1);
+  }
+  return nodes;
+}
+
+// Checks every position of both files at each depth whose published count (";D1 20 ;D2 400")
+// lies in (minNodes, maxNodes]; returns how many (position, depth) pairs were checked.
+int checkPerftCounts(uint64_t minNodes, uint64_t maxNodes) {
+  int checked = 0;
+  for (const char* file : {VELMAR_PERFT_DIR "/perftsuite.epd", VELMAR_PERFT_DIR "/standard.epd"}) {
+    std::ifstream in(file);
+    EXPECT_TRUE(in) << file;
+    for (std::string line; std::getline(in, line);) {
+      std::istringstream fields(line);
+      std::string fen, entry, depthName;
+      std::getline(fields, fen, ';');
+      Position p = fromFen(fen);
+      for (int depth = 1; std::getline(fields, entry, ';'); ++depth) {
+        uint64_t count = 0;
+        std::istringstream(entry) >> depthName >> count;
+        if (count > maxNodes) break;
+        if (count <= minNodes) continue;
+        EXPECT_EQ(count, perft(p.ob, p.side, depth)) << fen << " depth " << depth;
+        ++checked;
+      }
+    }
+  }
+  return checked;
+}
+
+// The published counts are the oracle: every position, every depth small enough to be quick.
+TEST_F(RefGenTest, PerftMatchesPublishedCounts) { EXPECT_GT(checkPerftCounts(0, 200000), 600); }
+
+// Deeper counts, some 335 million nodes; run on request with the long tests.
+TEST_F(RefGenTest, PerftDeepLong) { EXPECT_GT(checkPerftCounts(200000, 20000000), 100); }
+
+// Walks a small tree and checks at every node what makeMoveOld keeps incrementally against a
+// full recomputation, and that the moves' notation is unambiguous and its mate marks true.
+void walk(const OldBoard& ob, int side, int depth, int notationDepth) {
+  OldBoard recomputed = ob;
+  recomputeOldBoard(recomputed, side, true);
+  ASSERT_EQ(recomputed.hash, ob.hash) << oldBoardToFen(ob, side);
+  ASSERT_EQ(recomputed.occupancy, ob.occupancy);
+  ASSERT_EQ(recomputed.material, ob.material);
+  ASSERT_EQ(recomputed.nonPawnMaterial, ob.nonPawnMaterial);
+  ASSERT_EQ(recomputed.kingSquare[White], ob.kingSquare[White]);
+  ASSERT_EQ(recomputed.kingSquare[Black], ob.kingSquare[Black]);
+  ASSERT_EQ(recomputed.check, ob.check) << oldBoardToFen(ob, side);
+  ASSERT_EQ(oldSquareAttacked(ob, ob.kingSquare[side], side ^ 1), ob.check != 0);
+  if (depth == 0) return;
+
+  RefMove moves[MaxRefMoves];
+  int n = generateMovesOld(ob, side, moves);
+  std::set<std::string> notations;
+  for (int i = 0; i < n; ++i) {
+    OldBoard next = ob;
+    makeMoveOld(next, side, moves[i]);
+    ASSERT_EQ(packedTo(moves[i].packed), next.lastTarget);
+    if (notationDepth > 0) {
+      std::string text = oldMoveToSan(ob, side, moves[i]);
+      ASSERT_TRUE(notations.insert(text).second) << text << " twice in " << oldBoardToFen(ob, side);
+      RefMove replies[MaxRefMoves];
+      bool mate = next.check && generateMovesOld(next, side ^ 1, replies) == 0;
+      ASSERT_EQ(mate, text.back() == '#') << text;
+      ASSERT_EQ(next.check && !mate, text.back() == '+') << text;
+    }
+    walk(next, side ^ 1, depth - 1, notationDepth - 1);
+  }
+}
+
+TEST_F(RefGenTest, IncrementalStateMatchesRecomputation) {
+  const char* fens[] = {
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+      "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+      "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+  };
+  for (const char* fen : fens) {
+    Position p = fromFen(fen);
+    recomputeOldBoard(p.ob, p.side, true);  // FEN parsing leaves ep out of the key
+    walk(p.ob, p.side, 3, 2);
+  }
+}
+
+// Moves that exist or not, each in a position built to decide one rule.
+TEST_F(RefGenTest, LegalityEdgeCases) {
+  struct Case {
+    const char* fen;
+    const char* move;
+    bool legal;
+  } cases[] = {
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1g1", true},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1c1", true},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w kq - 0 1", "e1g1", false},      // no right
+      {"r3k2r/8/8/8/8/8/8/RN2K1NR w KQkq - 0 1", "e1g1", false},  // g1 occupied
+      {"r3k2r/8/8/8/8/8/8/RN2K2R w KQkq - 0 1", "e1c1", false},   // b1 occupied
+      {"4k3/4r3/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", false},      // out of check
+      {"4k3/5r2/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", false},      // through check
+      {"4k3/6r1/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", false},      // into check
+      {"4k3/7r/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", true},
+      {"4k3/1r6/8/8/8/8/8/R3K2R w KQ - 0 1", "e1c1", true},  // b1 attacked does not matter
+      {"4k3/3r4/8/8/8/8/8/R3K2R w KQ - 0 1", "e1c1", false},
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", true},
+      {"8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1", "e5d6", false},  // exposes the king on the row
+      {"4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", "d4e3", true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.legal, countMoves(fromFen(c.fen), c.move) == 1) << c.fen << " " << c.move;
+
+  // A made-up ep field (FEN parsing would have dropped these) gives no en-passant capture: not
+  // when the pawn on it is our own, nor when the square it passed over is taken.
+  Position own = fromFen("4k3/8/8/3PP3/8/8/8/4K3 w - - 0 1");
+  setOldEp(own.ob, D5);
+  EXPECT_EQ(0, countMoves(own, "e5d6"));
+  Position blocked = fromFen("4k3/8/3n4/3pP3/8/8/8/4K3 w - - 0 1");
+  setOldEp(blocked.ob, D5);
+  EXPECT_EQ(1, countMoves(blocked, "e5d6"));
+  EXPECT_EQ(Pawn | OldBlack, play(blocked, "e5d6").ob.squares[D5]);
+  // Promotions come as queen, rook, bishop, knight.
+  std::vector<std::string> order;
+  for (RefMove m : legalMoves(fromFen("3r2k1/4P3/8/8/8/8/8/4K3 w - - 0 1")))
+    if (packedTo(m.packed) == D8) order.push_back(packedToUci(m.packed));
+  EXPECT_EQ((std::vector<std::string>{"e7d8q", "e7d8r", "e7d8b", "e7d8n"}), order);
+}
+
+// The bookkeeping of the reference make-move that the walk above cannot see.
+TEST_F(RefGenTest, MadeMovesKeepTheirMarks) {
+  Position e4 = play(fromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 3 1"), "e2e4");
+  EXPECT_EQ(E4, oldEp(e4.ob));
+  EXPECT_EQ(0, e4.ob.fifty);
+  EXPECT_EQ(OldMoved | Pawn, e4.ob.squares[E4]);
+  Position nf6 = play(e4, "g8f6");
+  EXPECT_EQ(0, oldEp(nf6.ob));
+  EXPECT_EQ(1, nf6.ob.fifty);
+
+  Position taken = play(fromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"), "e5d6");
+  EXPECT_EQ(0, taken.ob.squares[D5]);
+  EXPECT_EQ(1000, taken.ob.material);
+  Position queened = play(fromFen("3r2k1/4P3/8/8/8/8/8/4K3 w - - 0 1"), "e7d8q");
+  EXPECT_EQ(Queen | OldMoved, queened.ob.squares[D8]);
+  EXPECT_EQ(9750, queened.ob.material);
+  EXPECT_EQ(9750, queened.ob.nonPawnMaterial);
+
+  // Castling keeps the king's and rook's bytes and bars the side from castling instead.
+  Position both = fromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+  Position castled = play(both, "e1g1");
+  EXPECT_EQ(King, castled.ob.squares[G1]);
+  EXPECT_EQ(Rook, castled.ob.squares[F1]);
+  EXPECT_TRUE(castled.ob.flagsEp & NoCastleWhite);
+  EXPECT_EQ("r3k2r/8/8/8/8/8/8/R4RK1 b kq - 1", oldBoardToFen(castled.ob, Black));
+  // A rook that moved, or was captured, takes its wing's right with it.
+  Position rookBack = play(play(play(play(both, "h1h2"), "a8b8"), "h2h1"), "b8a8");
+  EXPECT_EQ("r3k2r/8/8/8/8/8/8/R3K2R w Qk - 4", oldBoardToFen(rookBack.ob, White));
+  Position rookTaken = play(fromFen("r3k2r/8/8/8/8/8/8/R3K1BR b KQkq - 0 1"), "h8h1");
+  EXPECT_EQ("r3k3/8/8/8/8/8/8/R3K1Br w Qq - 0", oldBoardToFen(rookTaken.ob, White));
+}
+
+TEST_F(RefGenTest, StandardNotationAndUciText) {
+  const char* cases[][3] = {
+      {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "b1d2", "Nbd2"},
+      {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "a1a3", "R1a3"},
+      {"2k5/8/8/8/4Q2Q/8/8/K6Q w - - 0 1", "h4e1", "Qh4e1"},
+      {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", "e4d5", "exd5"},
+      {"4k3/8/8/3p4/2P1P3/8/8/4K3 w - - 0 1", "c4d5", "cxd5"},
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", "exd6"},
+      {"k7/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8q", "e8=Q+"},
+      {"k7/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8n", "e8=N"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8", "O-O-O"},
+      {"5k2/8/8/8/8/8/8/4K2R w K - 0 1", "e1g1", "O-O+"},
+      {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "a1a8", "Ra8#"},
+  };
+  for (auto& c : cases) EXPECT_EQ(c[2], san(fromFen(c[0]), c[1])) << c[0];
+  EXPECT_EQ("h2g1n", packedToUci(packMove(H2, G1, Knight)));
+  EXPECT_EQ("e1g1", packedToUci(packMove(E1, G1, 0)));
+}
+
+}  // namespace
