@@ -4,44 +4,17 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/refgen.h"
+#include "board/test_positions.h"
 #include "frontend/startup.h"
 #include "search/perft.h"
 
 namespace {
-
-struct EpdPosition {
-  std::string fen;
-  std::vector<uint64_t> counts;  // counts[d - 1] is the leaf count at depth d
-};
-
-std::vector<EpdPosition> loadEpd(const std::string& name) {
-  std::vector<EpdPosition> out;
-  std::ifstream in(std::string(VELMAR_PERFT_DIR) + "/" + name);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    EpdPosition p;
-    std::string part;
-    std::getline(fields, p.fen, ';');
-    while (std::getline(fields, part, ';')) {
-      // " D3 8902"
-      std::stringstream depth(part);
-      std::string label;
-      uint64_t count;
-      if (depth >> label >> count) p.counts.push_back(count);
-    }
-    if (!p.counts.empty()) out.push_back(p);
-  }
-  return out;
-}
 
 struct TreeRoot {
   Board board;
@@ -64,9 +37,9 @@ uint64_t perftBudget() {
   return env ? std::strtoull(env, nullptr, 10) : 5000000;
 }
 
-void checkSuite(const std::string& name, bool deep) {
+void checkSuite(const char* name, bool deep) {
   const uint64_t budget = perftBudget();
-  const auto positions = loadEpd(name);
+  const auto positions = loadPerftSuite(name);
   ASSERT_FALSE(positions.empty()) << name;
   for (const auto& p : positions) {
     TreeRoot s = rootFrom(p.fen);
@@ -145,7 +118,7 @@ void crossCheck(TreeRoot& s, int depth, uint64_t& nodes) {
 TEST(Perft, BoardsAgreeAtEveryNode) {
   const uint64_t budget = std::min<uint64_t>(perftBudget() / 50, 100000);
   for (const char* suite : {"standard.epd", "perftsuite.epd"}) {
-    for (const auto& p : loadEpd(suite)) {
+    for (const auto& p : loadPerftSuite(suite)) {
       size_t depth = 0;
       while (depth < p.counts.size() && p.counts[depth] <= budget) ++depth;
       TreeRoot s = rootFrom(p.fen);
