@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "board/bitboard.h"
 #include "board/keys.h"
+#include "board/test_positions.h"
 
 namespace {
 
@@ -80,24 +79,17 @@ uint64_t perft(const OldBoard& ob, int side, int depth) {
   return nodes;
 }
 
-// Checks every position of both files at each depth whose published count (";D1 20 ;D2 400")
-// lies in (minNodes, maxNodes]; returns how many (position, depth) pairs were checked.
+// Checks every position of both suites at each depth whose published count lies in
+// (minNodes, maxNodes]; returns how many (position, depth) pairs were checked.
 int checkPerftCounts(uint64_t minNodes, uint64_t maxNodes) {
   int checked = 0;
-  for (const char* file : {VELMAR_PERFT_DIR "/perftsuite.epd", VELMAR_PERFT_DIR "/standard.epd"}) {
-    std::ifstream in(file);
-    EXPECT_TRUE(in) << file;
-    for (std::string line; std::getline(in, line);) {
-      std::istringstream fields(line);
-      std::string fen, entry, depthName;
-      std::getline(fields, fen, ';');
-      Position p = fromFen(fen);
-      for (int depth = 1; std::getline(fields, entry, ';'); ++depth) {
-        uint64_t count = 0;
-        std::istringstream(entry) >> depthName >> count;
-        if (count > maxNodes) break;
-        if (count <= minNodes) continue;
-        EXPECT_EQ(count, perft(p.ob, p.side, depth)) << fen << " depth " << depth;
+  for (const char* suite : {"perftsuite.epd", "standard.epd"}) {
+    for (const PerftLine& line : loadPerftSuite(suite)) {
+      const Position p = fromFen(line.fen);
+      for (size_t depth = 1; depth <= line.counts.size(); ++depth) {
+        const uint64_t count = line.counts[depth - 1];
+        if (count <= minNodes || count > maxNodes) continue;
+        EXPECT_EQ(count, perft(p.ob, p.side, int(depth))) << line.fen << " depth " << depth;
         ++checked;
       }
     }
