@@ -1,0 +1,138 @@
+// The evaluator as a whole: colour symmetry over many positions, the cache, the lazy exit, the
+// known endings and the global terms.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/test_positions.h"
+#include "eval/evaluator.h"
+#include "eval/params.h"
+#include "eval/quick_eval.h"
+#include "frontend/startup.h"
+
+namespace {
+
+constexpr int Widest = 32767;
+
+int evalFen(const char* fen) {
+  const Board b = boardFromFen(fen);
+  auto e = std::make_unique<BitEval>();
+  return e->evaluate(b, -Widest, Widest);
+}
+
+// Evaluators need the tables built before they are made.
+std::unique_ptr<BitEval> newEvaluator() {
+  initEngineTables();
+  return std::make_unique<BitEval>();
+}
+
+// Positions from random games out of the perft suites' starting points: openings, middlegames,
+// endings, promotions, castling and en passant all come up.
+std::vector<Board> variedPositions(int count) {
+  std::vector<Board> out;
+  std::mt19937 rng(99);
+  const auto suite = loadPerftSuite("perftsuite.epd");
+  while (int(out.size()) < count) {
+    Board b = boardFromFen(suite[rng() % suite.size()].fen.c_str());
+    for (int ply = 0, length = int(rng() % 80); ply < length; ++ply) {
+      Move moves[MaxMoves];
+      const int n = generateMoves(b, moves);
+      if (n == 0) break;
+      doMove(b, moves[rng() % n]);
+      out.push_back(b);
+    }
+  }
+  out.resize(count);
+  return out;
+}
+
+}  // namespace
+
+TEST(Evaluator, ColourFlippedTwinsScoreAlike) {
+  auto e = newEvaluator();
+  auto twin = newEvaluator();
+  int worst = 0;
+  for (const Board& b : variedPositions(4000)) {
+    Board flipped = b;
+    flipBoard(flipped);
+    const int a = e->evaluate(b, -Widest, Widest), f = twin->evaluate(flipped, -Widest, Widest);
+    // Arithmetic shifts of negative sums round one way for both colours: at most 1 apart.
+    ASSERT_LE(std::abs(a - f), 1) << boardToFen(b) << " scores " << a << ", its twin " << f;
+    worst = std::max(worst, std::abs(a - f));
+    EXPECT_EQ(e->kingDanger(White), twin->kingDanger(Black)) << boardToFen(b);
+    EXPECT_LE(std::abs(quickEval(b) - quickEval(flipped)), 1) << boardToFen(b);
+  }
+  RecordProperty("worst", worst);
+}
+
+TEST(Evaluator, CacheReturnsTheSameScoreAndLazyExitSkipsIt) {
+  auto e = newEvaluator();
+  e->skill = 0;  // noise would show a recomputation
+  Board b = boardFromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
+  const int first = e->evaluate(b, -Widest, Widest);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(e->evaluate(b, -Widest, Widest), first);
+
+  // White a knight up with plenty of material: far outside the window, material answers.
+  Board up = boardFromFen("r1bqkb1r/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 0 5");
+  const int m = up.mat.dmat;
+  EXPECT_EQ(e->evaluate(up, m + 201, m + 300), m);
+  // The lazy exit wrote nothing: a full evaluation follows and is then cached.
+  e->skill = 100;
+  const int full = e->evaluate(up, -Widest, Widest);
+  EXPECT_NE(full, m);
+  EXPECT_EQ(e->evaluate(up, m + 201, m + 300), full);
+}
+
+TEST(Evaluator, NoLazyExitBelowTheMaterialThreshold) {
+  auto e = newEvaluator();
+  Board b = boardFromFen("4k3/8/8/8/8/8/8/R3K2R w - - 0 1");
+  ASSERT_LT(b.mat.tmat, 2200);
+  EXPECT_NE(e->evaluate(b, 5000, 6000), b.mat.dmat);
+}
+
+TEST(Evaluator, KnownEndings) {
+  // King and pawn: the bitbase decides. A draw is exactly 0; a win is worth a lot.
+  EXPECT_EQ(evalFen("8/8/8/K7/8/k7/P7/8 w - - 0 1"), 0);
+  EXPECT_GT(evalFen("6k1/8/8/8/8/8/P7/K7 w - - 0 1"), 5000);
+  EXPECT_GT(evalFen("k7/p7/8/8/8/8/8/6K1 b - - 0 1"), 5000);  // the same with colours exchanged
+  // Two kings alone: within a centipawn of nothing.
+  EXPECT_LE(std::abs(evalFen("8/8/3k4/8/8/4K3/8/8 w - - 0 1")), 1);
+  // Two knights cannot force mate.
+  EXPECT_EQ(evalFen("8/8/3k4/8/8/4K3/8/1NN5 w - - 0 1"), 0);
+}
+
+TEST(Evaluator, QueenContactMateThreat) {
+  // White to move: Qg7, guarded by the e6 knight, takes h8 too; f8 is the knight's.
+  Board b = boardFromFen("6k1/5p1p/4N3/8/3Q4/8/8/K7 w - - 0 1");
+  auto e = newEvaluator();
+  EXPECT_EQ(e->evaluate(b, -Widest, Widest), 25000);
+  // The mirrored pattern with Black to move is the same threat for Black.
+  flipBoard(b);
+  EXPECT_EQ(e->evaluate(b, -Widest, Widest), 25000);
+  // With the other side to move there is no threat to cash, only White's extra material.
+  EXPECT_LT(std::abs(evalFen("6k1/5p1p/4N3/8/3Q4/8/8/K7 b - - 0 1")), 5000);
+  // A pinned queen threatens nothing.
+  EXPECT_LT(evalFen("6k1/5p1p/4N3/8/K2Q3r/8/8/8 w - - 0 1"), 5000);
+}
+
+TEST(Evaluator, SkillAddsBoundedNoise) {
+  auto e = newEvaluator();
+  e->skill = 0;
+  e->setCacheLookupsOff(true);
+  const Board b = startBoard();
+  int lo = 0, hi = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const int v = e->evaluate(b, -Widest, Widest);
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  EXPECT_LT(lo, -5000);
+  EXPECT_GT(hi, 5000);
+  EXPECT_GE(lo, -10100);
+  EXPECT_LE(hi, 10100);
+  e->skill = 100;
+  EXPECT_EQ(e->evaluate(b, -Widest, Widest), e->evaluate(b, -Widest, Widest));
+}

@@ -1,0 +1,123 @@
+// Named parameters and personality files: the saved format, loading rules and bad files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "board/board.h"
+#include "eval/params.h"
+#include "eval/personality.h"
+#include "frontend/startup.h"
+#include "search/search_params.h"
+
+namespace {
+
+class Personality : public testing::Test {
+ protected:
+  void SetUp() override {
+    initEngineTables();
+    resetAllParams();
+  }
+  void TearDown() override {
+    resetAllParams();
+    std::remove(path_.c_str());
+  }
+  void write(const std::string& text) {
+    std::ofstream(path_, std::ios::binary) << text;
+  }
+  std::string read() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Loads text as a personality file and returns what the loader printed.
+  std::string load(const std::string& text) {
+    write(text);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(loadPersonality(path_.c_str()));
+    return testing::internal::GetCapturedStdout();
+  }
+  int32_t value(const char* name) { return getParam(*findParam(name)); }
+
+  std::string path_ = testing::TempDir() + "velmar_personality.txt";
+};
+
+}  // namespace
+
+TEST_F(Personality, DefaultsSaveInRegistrationOrder) {
+  ASSERT_EQ(allParams().size(), 46u);
+  ASSERT_TRUE(savePersonality(path_.c_str()));
+  std::istringstream lines(read());
+  std::vector<std::string> all;
+  for (std::string line; std::getline(lines, line);) all.push_back(line);
+  ASSERT_EQ(all.size(), 46u);
+  EXPECT_EQ(all[0], "PawnValueCP               = 75        // default: 75    , range: 0 .. 2000");
+  EXPECT_EQ(all[14].substr(0, 18), "PawnAttackWeightMP");
+  EXPECT_EQ(all[37].substr(0, 16), "LazyEvalMarginCP");
+  EXPECT_EQ(all[39].substr(0, 17), "FutilityMargin1CP");
+  EXPECT_EQ(all[45], "LMRMovesNonPV             = 4         // default: 4     , range: 0 .. 256");
+}
+
+TEST_F(Personality, SaveLoadSaveIsAFixedPoint) {
+  setParam(*findParam("KnightValueCP"), 333);
+  setParam(*findParam("FutilityMargin3CP"), 7);
+  ASSERT_TRUE(savePersonality(path_.c_str()));
+  const std::string first = read();
+  resetAllParams();
+  EXPECT_EQ(futilityMargins[3], 200);
+  EXPECT_EQ(load(first), "");
+  EXPECT_EQ(pieceValueTable[Knight], 333);
+  EXPECT_EQ(futilityMargins[3], 7);
+  ASSERT_TRUE(savePersonality(path_.c_str()));
+  EXPECT_EQ(read(), first);
+}
+
+TEST_F(Personality, LinesAreReadLeniently) {
+  EXPECT_EQ(load("  KnightValueCP=300\n"), "");
+  EXPECT_EQ(value("KnightValueCP"), 300);
+  load("KnightValueCP 310 trailing words\n");
+  EXPECT_EQ(value("KnightValueCP"), 310);
+  load("KnightValueCP = 5000\n");
+  EXPECT_EQ(value("KnightValueCP"), 2000);
+  load("KnightValueCP = -5\n");
+  EXPECT_EQ(value("KnightValueCP"), 0);
+  load("RookValueCP = 99999999999999999999\nQueenValueCP = banana\n");
+  EXPECT_EQ(value("RookValueCP"), 2000);
+  EXPECT_EQ(value("QueenValueCP"), 0);
+  EXPECT_EQ(load("// PawnValueCP = 1\n# PawnValueCP = 1\n7 PawnValueCP = 1\n\n"), "");
+  EXPECT_EQ(value("PawnValueCP"), 75);
+}
+
+TEST_F(Personality, UnknownNamesWarnAndTheRestApplies) {
+  EXPECT_EQ(load("knightValueCP = 1\nPawn_ValueCP = 1\nBishopValueCP = 111\n"),
+            "warning: ignoring invalid parameter: `knightValueCP'\n"
+            "warning: ignoring invalid parameter: `Pawn'\n");
+  EXPECT_EQ(value("BishopValueCP"), 111);
+  EXPECT_EQ(value("KnightValueCP"), 325);
+}
+
+TEST_F(Personality, OverlongLinesContinueAsNewLines) {
+  // Characters past the 4095th start a line of their own.
+  load(std::string(4095, ' ') + "RookValueCP = 444\n");
+  EXPECT_EQ(value("RookValueCP"), 444);
+  load("RookValueCP = 1" + std::string(10000, '0') + "\n");
+  EXPECT_EQ(value("RookValueCP"), 2000);
+}
+
+TEST_F(Personality, GarbageChangesNothingItShouldNot) {
+  std::mt19937 rng(7);
+  std::string garbage;
+  for (int i = 0; i < 20000; ++i) garbage += char(rng() % 256);
+  testing::internal::CaptureStdout();
+  write(garbage);
+  EXPECT_TRUE(loadPersonality(path_.c_str()));
+  testing::internal::GetCapturedStdout();
+  for (const Param* p : allParams()) {
+    EXPECT_GE(*p->value, p->min) << p->name;
+    EXPECT_LE(*p->value, p->max) << p->name;
+  }
+  EXPECT_FALSE(loadPersonality("/nonexistent/dir/file"));
+  EXPECT_FALSE(savePersonality("/nonexistent/dir/file"));
+}
