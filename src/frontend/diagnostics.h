@@ -5,12 +5,20 @@
 #include <vector>
 
 #include "board/board.h"
+#include "frontend/game.h"
 
 // Prints "fen = ..." (depth 1 and above) and the node and check counts with the time taken.
 void perftCommand(Board& b, int depth);
 
 // Plays `games` games of random legal moves from the initial position and prints how they ended.
 void rgstatCommand(int64_t games);
+
+// Both pictures, the state dump, the evaluation twice and the material at fixed values.
+void dumpCommand(Game& g);
+// Mirrors the game Board (not the reference board): colours and ranks exchanged.
+void swapCommand(Game& g);
+// Regenerates the king-and-pawn bitbase and writes it to "kpk.bit".
+void genkpkCommand();
 
 struct RandomGameStats {
   int64_t totalPlies = 0, whiteWins = 0, blackWins = 0, fiftyRule = 0, insufficientMaterial = 0,

@@ -2,20 +2,24 @@
 #include <cstdio>
 #include <memory>
 
+#include "frontend/command_line.h"
 #include "frontend/game.h"
 #include "frontend/startup.h"
 #include "frontend/uci.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
   // Every reply must reach the GUI the moment it is written.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::setvbuf(stdin, nullptr, _IONBF, 0);
 
+  prepareParameters();
   std::printf("opening book not found\n");
+  const int skill = applyCommandLine(argc, argv);
   initEngineTables();
 
   auto game = std::make_unique<Game>();
   resetGame(*game);
+  game->eval->skill = skill;
   commandLoop(*game, stdin);
   return 0;
 }

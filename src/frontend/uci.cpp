@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "frontend/diagnostics.h"
+#include "frontend/options.h"
 #include "frontend/position.h"
 #include "frontend/tokens.h"
+#include "search/perft.h"
 
 namespace {
 
@@ -32,13 +35,26 @@ void newGame(Game& g) {
   std::printf("info string Starting new game, hash table cleared\n");
 }
 
-// Commands whose handlers come with the evaluation and search are accepted and do nothing yet.
+// Commands whose handlers come with the search ("go", "stop", "ponderhit") are accepted and do
+// nothing yet.
 void tokenCommand(Game& g, const std::vector<std::string>& t) {
   const std::string& word = t[0];
-  if (word == "perft") {
-    if (t.size() >= 2) perftCommand(g.board, clampToInt(leadingNumber(t[1])));
+  if (word == "setoption") {
+    setOptionCommand(g, t);
+  } else if (word == "loadpers") {
+    loadPersonalityCommand(t);
+  } else if (word == "savepers") {
+    savePersonalityCommand(t);
+  } else if (word == "perft") {
+    if (t.size() >= 2) perftCommand(g.board, int(std::clamp<int64_t>(leadingNumber(t[1]), 0, MaxPerftDepth)));
   } else if (word == "rgstat") {
     if (t.size() >= 2) rgstatCommand(clampToInt(leadingNumber(t[1])));
+  } else if (word == "swap") {
+    swapCommand(g);
+  } else if (word == "genkpk") {
+    genkpkCommand();
+  } else if (word == "dump") {
+    dumpCommand(g);
   } else if (word == "position") {
     positionCommand(g, t);
   }
@@ -57,6 +73,7 @@ bool readLine(std::FILE* in, std::string& line) {
 }
 
 bool handleLine(Game& g, std::string line) {
+  line.resize(std::strlen(line.c_str()));  // a NUL byte ends the text, as in any C string
   stripLineEnd(line);
   if (line.empty()) return true;
   if (line == "quit") return false;

@@ -13,14 +13,16 @@ struct EngineRun {
   int exitCode = -1;
 };
 
-inline EngineRun runEngine(const std::string& input) {
+// Runs the engine with the given command-line arguments, in directory `dir` when one is given.
+inline EngineRun runEngine(const std::string& input, const std::string& args = "", const std::string& dir = "") {
   char path[] = "/tmp/velmar-input-XXXXXX";
   const int fd = mkstemp(path);
   EngineRun run;
   if (fd < 0) return run;
   if (write(fd, input.data(), input.size()) != ssize_t(input.size())) return run;
   close(fd);
-  const std::string command = std::string(VELMAR_BINARY) + " < " + path;
+  std::string command = std::string(VELMAR_BINARY) + " " + args + " < " + path;
+  if (!dir.empty()) command = "cd '" + dir + "' && " + command;
   std::FILE* pipe = popen(command.c_str(), "r");
   char buffer[4096];
   size_t n;

@@ -69,6 +69,13 @@ TEST(Uci, PositionPlaysMovesAndReportsBadOnes) {
   EXPECT_EQ(run.output.substr(run.output.size() - 27), "1 nodes, 0 checks, 0.000 s\n");
 }
 
+TEST(Uci, NulBytesEndTheLine) {
+  static const char input[] = "isready\0junk\nposition startpos\0 moves e2e4\nperft 1\n";
+  const EngineRun run = runEngine(std::string(input, sizeof input - 1));
+  EXPECT_TRUE(contains(run.output, "readyok\n"));
+  EXPECT_TRUE(contains(run.output, "fen = rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0\n20 nodes"));
+}
+
 TEST(Uci, LongGamesArriveWholeAndStaySafe) {
   // 3000 reversible plies (15000 characters on one line): far beyond any history the
   // engine keeps, and beyond the byte-sized fifty-move counter.

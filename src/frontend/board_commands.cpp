@@ -1,0 +1,30 @@
+#include <cstdio>
+#include <string>
+
+#include "board/bitboard.h"
+#include "eval/kpk.h"
+#include "frontend/diagnostics.h"
+
+void dumpCommand(Game& g) {
+  std::string picture;
+  printBoard(g.old, &picture);
+  dumpBoard(g.board);
+  std::printf("%s\n", picture.c_str());
+  const int eval = g.eval->evaluate(g.board, -32767, 32767);
+  std::printf("eval: %d\n", eval);
+  std::printf("eval: %d\n", eval);
+  // Material at fixed values, whatever the evaluation's parameters say.
+  static constexpr int fixedValues[6] = {0, 100, 325, 325, 500, 975};
+  int material = 0;
+  for (int p = Pawn; p <= Queen; ++p)
+    material += (popCount(g.board.pieces(p, White)) - popCount(g.board.pieces(p, Black))) * fixedValues[p];
+  std::printf("material: %d\n", g.board.st.turn == White ? material : -material);
+}
+
+void swapCommand(Game& g) { flipBoard(g.board); }
+
+void genkpkCommand() {
+  static KpkBitbase kpk;  // the process-wide copy "genkpk" regenerates; evaluators keep theirs
+  generateKpk(kpk);
+  saveKpk(kpk, "kpk.bit");
+}

@@ -1,0 +1,86 @@
+// Evaluation commands through the executable: switches, hidden options, personality files,
+// the board dump, the mirror and the bitbase file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "frontend/engine_process.h"
+
+namespace {
+
+std::string scratchDir(const char* name) {
+  const std::string dir = testing::TempDir() + name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+}  // namespace
+
+TEST(EvalCommands, CommandLineSwitches) {
+  const std::string dir = scratchDir("velmar_switches");
+  std::ofstream(dir + "/p.txt") << "RookValueCP = 480\n";
+  const EngineRun run = runEngine("savepers out.txt\n",
+                                  "-skill 150 -PawnValueCP 5000 -Nothing 3 -personality p.txt -personality missing.txt -skill",
+                                  dir);
+  EXPECT_EQ(run.output,
+            "opening book not found\n"
+            "initial skill set to 100\n"
+            "initial PawnValueCP set to 2000\n"
+            "loaded personality p.txt\n"
+            "failed to load personality missing.txt\n");
+  std::ifstream saved(dir + "/out.txt");
+  std::string line;
+  std::getline(saved, line);
+  EXPECT_EQ(line.substr(0, 33), "PawnValueCP               = 2000 ");
+  for (int i = 0; i < 3; ++i) std::getline(saved, line);
+  EXPECT_EQ(line.substr(0, 32), "RookValueCP               = 480 ");
+}
+
+TEST(EvalCommands, HiddenOptionsAndPersonalityCommands) {
+  const std::string dir = scratchDir("velmar_options");
+  const EngineRun run = runEngine(
+      "setoption name KnightValueCP value 5000\n"
+      "setoption name LMRMovesPV value -3\n"
+      "setoption name knightvaluecp value 3\n"
+      "setoption name KnightValueCP\n"
+      "setoption nme KnightValueCP value 3\n"
+      "savepers saved.txt\nloadpers saved.txt\nloadpers missing.txt\nloadpers\n"
+      "savepers /nonexistent/dir/x.txt\n",
+      "", dir);
+  EXPECT_EQ(run.output,
+            "opening book not found\n"
+            "info string KnightValueCP set to 2000\n"
+            "info string LMRMovesPV set to 0\n"
+            "error loading personality <= `missing.txt'\n"
+            "error saving personality => `/nonexistent/dir/x.txt'\n");
+}
+
+TEST(EvalCommands, DumpShowsBothBoardsAndAgreesWithItself) {
+  const EngineRun run = runEngine(
+      "dump\nposition fen rnbqkb1r/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1\ndump\nswap\ndump\n");
+  const std::string& out = run.output;
+  // The initial position: material 0, two equal evaluation lines.
+  const size_t first = out.find("eval: ");
+  ASSERT_NE(first, std::string::npos);
+  const std::string evalLine = out.substr(first, out.find('\n', first) - first + 1);
+  EXPECT_EQ(out.substr(first + evalLine.size(), evalLine.size()), evalLine);
+  EXPECT_NE(out.find("material: 0\n"), std::string::npos);
+  EXPECT_NE(out.find("turn = white\ncheck = 0\ndmat = 0\ntmat = 6550\npair[white] = 3\npair[black] = 3\n"
+                     "check = no\nep = 00\nfiftyCounter = 0\ncastRights[white] = 18 castRights[black] = 18\n"),
+            std::string::npos);
+  // White a knight up, Black to move.
+  EXPECT_NE(out.find("turn = black\ncheck = 0\ndmat = 325\n"), std::string::npos) << out;
+  // The swap mirrors the Board only: White to move and a knight down.
+  EXPECT_NE(out.find("turn = white\ncheck = 0\ndmat = -325\n"), std::string::npos) << out;
+  size_t at = out.find("material: -325\n");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NE(out.find("material: -325\n", at + 1), std::string::npos);
+}
+
+TEST(EvalCommands, GenkpkWritesTheBitbase) {
+  const std::string dir = scratchDir("velmar_genkpk");
+  runEngine("genkpk\n", "", dir);
+  EXPECT_EQ(std::filesystem::file_size(dir + "/kpk.bit"), 49152u);
+}
