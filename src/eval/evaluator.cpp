@@ -32,6 +32,43 @@ int noiseRandom() {
 
 }  // namespace
 
+void prepareEvalState(EvalState& s, const Board& b) {
+  // 7. A clean slate.
+  s = EvalState{};
+  s.board = &b;
+  s.turn = b.st.turn;
+  s.inCheck = b.st.check;
+  s.nonPawn[White] = b.mat.tmatWhite;
+  s.nonPawn[Black] = b.mat.tmat - b.mat.tmatWhite;
+  s.occupancy = b.occupancy();
+  for (int c = White; c <= Black; ++c) {
+    const int k = b.st.kingSquare[c];
+    s.kingBit[c] = bitOf(k);
+    // 8. The king zone reaches one rank beyond the king's own reach.
+    s.kingZone[c] = kingAttacks[k] | forwardOf(c, kingAttacks[k]);
+    s.attacks[c][King] = s.attacks[c][0] = kingAttacks[k];
+  }
+  // 9. Pawn attacks (on the king zone too) and pawns free to advance.
+  for (int c = White; c <= Black; ++c) {
+    const Bitboard pawns = b.pieces(Pawn, c);
+    const Bitboard attacked = pawnAttackSet(c, pawns);
+    s.attacks[c][Pawn] = attacked;
+    s.attacks[c][0] |= attacked;
+    if (const int n = popCount(attacked & s.kingZone[c ^ 1])) {
+      s.kingAttackCount[c] = n;
+      s.kingAttackWeight[c] = 2 * n;
+    }
+    const int mobile = popCount(forwardOf(c, pawns) & ~s.occupancy);
+    s.add(c, 10 * mobile, 15 * mobile);
+  }
+  // 10. Piece groups the terms ask about.
+  for (int c = White; c <= Black; ++c) {
+    s.heavy[c] = b.pieces(Rook, c) | b.pieces(Queen, c);
+    s.pieces[c] = s.heavy[c] | b.pieces(Knight, c) | b.pieces(Bishop, c);
+    s.bare[c] = (b.materialKey & materialFields(c)) == 0;
+  }
+}
+
 BitEval::BitEval()
     : cacheKeys_(new (std::nothrow) uint64_t[CacheEntries]()),
       cache_(new (std::nothrow) EvalCacheEntry[CacheEntries]()),
@@ -113,41 +150,10 @@ std::optional<int> BitEval::fullEvaluation(const Board& b) {
     }
   }
 
-  // 7. A clean slate.
-  s_ = EvalState{};
-  s_.board = &b;
-  s_.turn = turn;
-  s_.inCheck = b.st.check;
-  s_.opening = s_.endgame = base;
-  s_.nonPawn[White] = b.mat.tmatWhite;
-  s_.nonPawn[Black] = b.mat.tmat - b.mat.tmatWhite;
-  s_.occupancy = b.occupancy();
-  for (int c = White; c <= Black; ++c) {
-    const int k = b.st.kingSquare[c];
-    s_.kingBit[c] = bitOf(k);
-    // 8. The king zone reaches one rank beyond the king's own reach.
-    s_.kingZone[c] = kingAttacks[k] | forwardOf(c, kingAttacks[k]);
-    s_.attacks[c][King] = s_.attacks[c][0] = kingAttacks[k];
-  }
-  // 9. Pawn attacks (on the king zone too) and pawns free to advance.
-  for (int c = White; c <= Black; ++c) {
-    const Bitboard pawns = b.pieces(Pawn, c);
-    const Bitboard attacked = pawnAttackSet(c, pawns);
-    s_.attacks[c][Pawn] = attacked;
-    s_.attacks[c][0] |= attacked;
-    if (const int n = popCount(attacked & s_.kingZone[c ^ 1])) {
-      s_.kingAttackCount[c] = n;
-      s_.kingAttackWeight[c] = 2 * n;
-    }
-    const int mobile = popCount(forwardOf(c, pawns) & ~s_.occupancy);
-    s_.add(c, 10 * mobile, 15 * mobile);
-  }
-  // 10. Piece groups the terms ask about.
-  for (int c = White; c <= Black; ++c) {
-    s_.heavy[c] = b.pieces(Rook, c) | b.pieces(Queen, c);
-    s_.pieces[c] = s_.heavy[c] | b.pieces(Knight, c) | b.pieces(Bishop, c);
-    s_.bare[c] = (b.materialKey & materialFields(c)) == 0;
-  }
+  // 7-10. King zones, pawn attacks, piece groups; then material on top.
+  prepareEvalState(s_, b);
+  s_.opening += base;
+  s_.endgame += base;
   // 11-12. Pawn structure (hashed), then the passers' race against the kings.
   pawnStructure(s_, pawnEntry);
   passerDynamics(s_);

@@ -4,6 +4,10 @@
 
 #include "eval/evaluator.h"
 
+// The state before the pawn, piece and king terms run: king zones, pawn attacks and their
+// pressure on the king zones, mobile pawns (the only amounts in the sums), piece groups.
+void prepareEvalState(EvalState& s, const Board& b);
+
 // Pawn structure through the pawn hash entry: on a hit take the stored deltas and passers, on a
 // miss evaluate every pawn and store the entry.
 void pawnStructure(EvalState& s, PawnEntry& entry);
