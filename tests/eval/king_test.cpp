@@ -2,6 +2,7 @@
 // the default parameters.
 #include <gtest/gtest.h>
 
+#include "eval/eval_masks.h"
 #include "eval/params.h"
 #include "eval/term_state.h"
 
