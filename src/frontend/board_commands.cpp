@@ -5,12 +5,12 @@
 #include "eval/kpk.h"
 #include "frontend/diagnostics.h"
 
-void dumpCommand(Game& g) {
+void dumpCommand(SearchContext& g) {
   std::string picture;
   printBoard(g.old, &picture);
   dumpBoard(g.board);
   std::printf("%s\n", picture.c_str());
-  const int eval = g.eval->evaluate(g.board, -32767, 32767);
+  const int eval = g.evaluator->evaluate(g.board, -32767, 32767);
   std::printf("eval: %d\n", eval);
   std::printf("eval: %d\n", eval);
   // Material at fixed values, whatever the evaluation's parameters say.
@@ -21,7 +21,7 @@ void dumpCommand(Game& g) {
   std::printf("material: %d\n", g.board.st.turn == White ? material : -material);
 }
 
-void swapCommand(Game& g) { flipBoard(g.board); }
+void swapCommand(SearchContext& g) { flipBoard(g.board); }
 
 void genkpkCommand() {
   static KpkBitbase kpk;  // the process-wide copy "genkpk" regenerates; evaluators keep theirs

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "board/board.h"
-#include "frontend/game.h"
+#include "search/context.h"
 
 // Prints "fen = ..." (depth 1 and above) and the node and check counts with the time taken.
 void perftCommand(Board& b, int depth);
@@ -14,9 +14,9 @@ void perftCommand(Board& b, int depth);
 void rgstatCommand(int64_t games);
 
 // Both pictures, the state dump, the evaluation twice and the material at fixed values.
-void dumpCommand(Game& g);
+void dumpCommand(SearchContext& g);
 // Mirrors the game Board (not the reference board): colours and ranks exchanged.
-void swapCommand(Game& g);
+void swapCommand(SearchContext& g);
 // Regenerates the king-and-pawn bitbase and writes it to "kpk.bit".
 void genkpkCommand();
 

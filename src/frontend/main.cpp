@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "frontend/command_line.h"
-#include "frontend/game.h"
+#include "search/context.h"
 #include "frontend/startup.h"
 #include "frontend/uci.h"
 
@@ -17,9 +17,9 @@ int main(int argc, char** argv) {
   const int skill = applyCommandLine(argc, argv);
   initEngineTables();
 
-  auto game = std::make_unique<Game>();
-  resetGame(*game);
-  game->eval->skill = skill;
+  auto game = std::make_unique<SearchContext>();
+  resetPosition(*game);
+  game->evaluator->skill = skill;
   commandLoop(*game, stdin);
   return 0;
 }

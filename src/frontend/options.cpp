@@ -18,7 +18,7 @@ bool isEngineOption(const std::string& name) {
 
 }  // namespace
 
-void setOptionCommand(Game&, const std::vector<std::string>& t) {
+void setOptionCommand(SearchContext&, const std::vector<std::string>& t) {
   if (t.size() < 5 || t[1] != "name" || t[3] != "value") return;
   const std::string& name = t[2];
   if (isEngineOption(name)) return;  // handled once the search and tablebases exist

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "frontend/game.h"
+#include "search/context.h"
 
-void setOptionCommand(Game& g, const std::vector<std::string>& tokens);
+void setOptionCommand(SearchContext& g, const std::vector<std::string>& tokens);
 void loadPersonalityCommand(const std::vector<std::string>& tokens);
 void savePersonalityCommand(const std::vector<std::string>& tokens);

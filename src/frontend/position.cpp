@@ -12,8 +12,8 @@ namespace {
 bool isSetupKeyword(const std::string& t) { return t == "moves" || t == "fen" || t == "startpos"; }
 
 // Sets up the FEN collected from tokens[i..]; returns the index of the token that ended it.
-size_t setUpFen(Game& g, const std::vector<std::string>& tokens, size_t i) {
-  resetGame(g);
+size_t setUpFen(SearchContext& g, const std::vector<std::string>& tokens, size_t i) {
+  resetPosition(g);
   std::string fen;
   for (; i < tokens.size() && !isSetupKeyword(tokens[i]); ++i) fen += tokens[i] + ' ';
   int side = White;
@@ -29,7 +29,7 @@ size_t setUpFen(Game& g, const std::vector<std::string>& tokens, size_t i) {
 
 }  // namespace
 
-void applyGuiMove(Game& g, const std::string& token) {
+void applyGuiMove(SearchContext& g, const std::string& token) {
   crossCheckGenerators(g);
   UciMove um;
   if (!parseUciMove(token, um)) return;
@@ -58,7 +58,7 @@ void applyGuiMove(Game& g, const std::string& token) {
   historyPush(g.history, g.board.hash, irreversible);
 }
 
-void positionCommand(Game& g, const std::vector<std::string>& tokens) {
+void positionCommand(SearchContext& g, const std::vector<std::string>& tokens) {
   bool movesSeen = false;
   for (size_t i = 1; i < tokens.size();) {
     const std::string& t = tokens[i];
@@ -67,7 +67,7 @@ void positionCommand(Game& g, const std::vector<std::string>& tokens) {
       continue;
     }
     if (t == "startpos") {
-      resetGame(g);
+      resetPosition(g);
       historyPush(g.history, g.board.hash, true);
     } else if (t == "moves") {
       movesSeen = true;

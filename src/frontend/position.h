@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/game.h"
+#include "search/context.h"
 
-void positionCommand(Game& g, const std::vector<std::string>& tokens);
+void positionCommand(SearchContext& g, const std::vector<std::string>& tokens);
 
 // Plays one move token; reports a generator disagreement or an illegal move and goes on.
-void applyGuiMove(Game& g, const std::string& token);
+void applyGuiMove(SearchContext& g, const std::string& token);

@@ -20,7 +20,7 @@ bool matches(const Move& m, const RefMove& r) {
                          packedPromotion(r.packed));
 }
 
-void printMismatch(const Game& g, const Move* moves, int n, const RefMove* refs, int r) {
+void printMismatch(const SearchContext& g, const Move* moves, int n, const RefMove* refs, int r) {
   std::printf("FATAL ERROR: new_movegen_bug!\n");
   std::printf("\tfen: %s\n", oldBoardToFen(g.old, g.oldSide).c_str());
   for (int i = 0; i < n; ++i) {
@@ -51,7 +51,7 @@ void printMismatch(const Game& g, const Move* moves, int n, const RefMove* refs,
 
 }  // namespace
 
-bool crossCheckGenerators(const Game& g) {
+bool crossCheckGenerators(const SearchContext& g) {
   Move moves[MaxMoves];
   RefMove refs[MaxRefMoves];
   const int n = generateMoves(g.board, moves);

@@ -30,14 +30,14 @@ constexpr const char* uciReply =
 
 int clampToInt(int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-void newGame(Game& g) {
-  resetGame(g);
+void newGame(SearchContext& g) {
+  resetPosition(g);
   std::printf("info string Starting new game, hash table cleared\n");
 }
 
 // Commands whose handlers come with the search ("go", "stop", "ponderhit") are accepted and do
 // nothing yet.
-void tokenCommand(Game& g, const std::vector<std::string>& t) {
+void tokenCommand(SearchContext& g, const std::vector<std::string>& t) {
   const std::string& word = t[0];
   if (word == "setoption") {
     setOptionCommand(g, t);
@@ -72,7 +72,7 @@ bool readLine(std::FILE* in, std::string& line) {
   }
 }
 
-bool handleLine(Game& g, std::string line) {
+bool handleLine(SearchContext& g, std::string line) {
   line.resize(std::strlen(line.c_str()));  // a NUL byte ends the text, as in any C string
   stripLineEnd(line);
   if (line.empty()) return true;
@@ -91,7 +91,7 @@ bool handleLine(Game& g, std::string line) {
   return true;
 }
 
-void commandLoop(Game& g, std::FILE* in) {
+void commandLoop(SearchContext& g, std::FILE* in) {
   std::string line;
   while (readLine(in, line))
     if (!handleLine(g, line)) return;

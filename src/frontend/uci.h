@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "frontend/game.h"
+#include "search/context.h"
 
 // Reads one whole line of any length (without its newline); false at end of input.
 bool readLine(std::FILE* in, std::string& line);
 
 // Carries out one input line; false when it was "quit".
-bool handleLine(Game& g, std::string line);
+bool handleLine(SearchContext& g, std::string line);
 
-void commandLoop(Game& g, std::FILE* in);
+void commandLoop(SearchContext& g, std::FILE* in);

@@ -10,8 +10,8 @@
 namespace {
 
 // A game whose two board forms hold different positions, as after a generator fault.
-std::unique_ptr<Game> driftedGame(const char* boardFen, const char* oldFen) {
-  auto g = std::make_unique<Game>();
+std::unique_ptr<SearchContext> driftedGame(const char* boardFen, const char* oldFen) {
+  auto g = std::make_unique<SearchContext>();
   g->board = boardFromFen(boardFen);
   resetOldBoard(g->old);
   EXPECT_TRUE(parseFen(g->old, oldFen, &g->oldSide, nullptr));
@@ -22,9 +22,9 @@ std::unique_ptr<Game> driftedGame(const char* boardFen, const char* oldFen) {
 }  // namespace
 
 TEST(SelfTest, AgreeingBoardsPrintNothing) {
-  auto g = std::make_unique<Game>();
+  auto g = std::make_unique<SearchContext>();
   initEngineTables();
-  resetGame(*g);
+  resetPosition(*g);
   testing::internal::CaptureStdout();
   positionCommand(*g, {"position", "startpos", "moves", "e2e4", "e7e5", "g1f1", "e1e2", "d7d5", "e4d5"});
   const std::string out = testing::internal::GetCapturedStdout();

@@ -1,8 +1,0 @@
-#include "frontend/game.h"
-
-void resetGame(Game& g) {
-  resetBoard(g.board);
-  resetOldBoard(g.old);
-  g.oldSide = White;
-  historyClear(g.history);
-}

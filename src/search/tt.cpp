@@ -1,0 +1,96 @@
+#include "search/tt.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "search/score.h"
+
+bool TranspositionTable::resize(int megabytes) {
+  const uint64_t target = uint64_t(std::max(megabytes, 0)) * 16384;
+  uint32_t count = 1;
+  while (count < target) count <<= 1;
+  if (count == bucketCount_) return true;
+
+  allocation_.reset();
+  table_ = nullptr;
+  bucketCount_ = 0;
+  allocation_.reset(new (std::nothrow) uint8_t[size_t(count) * sizeof(TTBucket) + 64]);
+  if (!allocation_) return false;
+  // Each bucket is one cache line.
+  const auto base = reinterpret_cast<uintptr_t>(allocation_.get());
+  table_ = reinterpret_cast<TTBucket*>((base + 63) & ~uintptr_t{63});
+  bucketCount_ = count;
+  clear();
+  return true;
+}
+
+void TranspositionTable::clear() {
+  if (bucketCount_) std::memset(static_cast<void*>(table_), 0, size_t(bucketCount_) * sizeof(TTBucket));
+  used_ = 0;
+  generation_ = 0;
+}
+
+void TranspositionTable::newSearch() {
+  ++generation_;
+  used_ = 0;
+}
+
+const TTEntry* TranspositionTable::probe(uint64_t key) const {
+  if (!bucketCount_) return nullptr;
+  const TTBucket& bucket = table_[key & (bucketCount_ - 1)];
+  for (const TTEntry& e : bucket.entries)
+    if (e.key == key) return &e;
+  return nullptr;
+}
+
+void TranspositionTable::store(uint64_t key, int ply, int depth, Bound bound, int score, Move move) {
+  if (!bucketCount_) return;
+  const uint8_t g = uint8_t((generation_ * 4) & 252);
+  auto generationOf = [](const TTEntry& e) { return uint8_t(e.flags & 252); };
+  TTBucket& bucket = table_[key & (bucketCount_ - 1)];
+
+  TTEntry* target = nullptr;
+  for (TTEntry& e : bucket.entries) {
+    if (e.bound() == BoundEmpty || e.key == key) {
+      target = &e;
+      break;
+    }
+  }
+  uint32_t word = moveWord(move);
+  if (target) {
+    if (isNullMove(move) && target->key == key) word = target->move;  // keep the move we had
+  } else {
+    // An older generation goes first; within a generation the shallowest entry.
+    target = &bucket.entries[0];
+    for (TTEntry& e : bucket.entries) {
+      const bool candidateCurrent = generationOf(*target) == g;
+      const bool entryCurrent = generationOf(e) == g;
+      if (candidateCurrent ? (!entryCurrent || e.depth < target->depth) : (!entryCurrent && e.depth < target->depth))
+        target = &e;
+    }
+  }
+  if (target->bound() == BoundEmpty || generationOf(*target) != g) ++used_;
+  target->key = key;
+  target->flags = uint8_t(g | bound);
+  target->depth = int8_t(depth);
+  target->score = int16_t(scoreToTable(score, ply));
+  target->move = word;
+}
+
+int TranspositionTable::hashfull() const {
+  if (!bucketCount_) return 0;
+  return int(std::min<uint64_t>(1000, uint64_t(used_) * 1000 / (uint64_t(bucketCount_) * 4)));
+}
+
+int scoreToTable(int score, int ply) {
+  if (score >= TableMateBound) return score + ply;
+  if (score < -(TableMateBound - 1)) return score - ply;
+  return score;
+}
+
+int scoreFromTable(int score, int ply) {
+  if (score >= TableMateBound) return score - ply;
+  if (score < -(TableMateBound - 1)) return score + ply;
+  return score;
+}
