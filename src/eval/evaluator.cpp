@@ -116,7 +116,9 @@ int BitEval::evaluate(const Board& b, int alpha, int beta) {
     if (b.st.turn == Black && (alpha > margin - m || beta < -(margin + m))) return -m;
   }
   int score = 0;  // a drawn king-and-pawn ending stays exactly 0
-  if (const auto blended = fullEvaluation(b)) {
+  const auto blended = fullEvaluation(b);
+  const bool fullyEvaluated = blended.has_value();
+  if (blended) {
     // 20-22. Centipawns for the side to move, noise for a weakened engine, clamped.
     score = b.st.turn == White ? *blended : -*blended;
     if (skill < 100) score += (100 - skill) * (noiseRandom() % 201 - 100);
@@ -125,7 +127,10 @@ int BitEval::evaluate(const Board& b, int alpha, int beta) {
   // 23. Remember it with the king dangers the search reads.
   if (cacheEntries_) {
     cacheKeys_[slot] = b.hash;
-    cache_[slot] = EvalCacheEntry{int16_t(score), {int16_t(danger_[White]), int16_t(danger_[Black])}};
+    // A drawn king-and-pawn ending is cached without king dangers.
+    const int16_t white = fullyEvaluated ? int16_t(danger_[White]) : 0;
+    const int16_t black = fullyEvaluated ? int16_t(danger_[Black]) : 0;
+    cache_[slot] = EvalCacheEntry{int16_t(score), {white, black}};
   }
   return score;
 }
@@ -141,10 +146,7 @@ std::optional<int> BitEval::fullEvaluation(const Board& b) {
   PawnEntry& pawnEntry = pawnEntries_ ? pawnTable_[b.pawnKey % uint64_t(pawnEntries_)] : sparePawnEntry_;
   if (b.materialKey == materialKeyUnit(Pawn, White) || b.materialKey == materialKeyUnit(Pawn, Black)) {
     if (const auto result = probeKpk(kpk_, b)) {
-      if (*result == 0) {
-        danger_[White] = danger_[Black] = 0;
-        return std::nullopt;
-      }
+      if (*result == 0) return std::nullopt;  // the dangers of the last full evaluation stay
       const int winner = *result > 0 ? turn : turn ^ 1;
       base += winner == White ? KpkWin : -KpkWin;
     }

@@ -14,7 +14,8 @@ namespace {
 // A line is read in pieces of at most this many characters; the rest starts a new line.
 constexpr int LineLimit = 4095;
 
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+// Control characters and bytes 128-255 (a byte-order mark, say) count as blanks.
+bool isBlank(char c) { return static_cast<signed char>(c) <= 32; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
