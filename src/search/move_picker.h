@@ -16,18 +16,62 @@ enum class PickerMode {
 class MovePicker {
  public:
   // In check every mode picks all legal evasions.
-  MovePicker(const Board& b, int ply, Move hashMove, PickerMode mode, const PlyRecord& row, const HistoryTable& history);
+  MovePicker(const Board& b, int ply, Move hashMove, PickerMode mode, const PlyRecord& row,
+             const HistoryTable& history);
   // The next move, or false when exhausted.
   bool next(Move& out);
 
  private:
-  // The stages and lists are the picker's own business (move_picker.cpp).
+  enum class Stage : uint8_t {
+    HashMove,
+    MateKiller,
+    GenerateTactical,
+    Tactical,
+    FirstKiller,
+    SecondKiller,
+    GenerateQuiet,
+    Quiet,
+    LosingCaptures,
+    GenerateChecks,
+    Checks,
+    EvasionHashMove,
+    GenerateEvasions,
+    Evasions,
+    Done,
+  };
+
+  // An early-stage candidate (hash move, mate killer, killer) that may be returned now.
+  bool takeEarly(Move m, Move& out);
+  bool alreadyReturned(Move m) const;
+  void forgetReturned(Move m);
+  // Highest score among the unselected entries, first among equals.
+  Move selectBest();
+  bool nextTactical(Move& out);
+  bool nextQuiet(Move& out);
+  bool nextLosingCapture(Move& out);
+  bool nextCheck(Move& out);
+  bool nextEvasion(Move& out);
+  void scoreTactical();
+  void scoreQuiet();
+  void scoreEvasions();
+
   const Board& b_;
-  int ply_;
-  Move hashMove_;
-  PickerMode mode_;
   const PlyRecord& row_;
   const HistoryTable& history_;
+  Bitboard pinned_;
+  Move hashMove_;
+  PickerMode mode_;
+  Stage stage_;
+  bool hashReturned_ = false;  // evasions only: the list entry equal to it is skipped
+  int next_ = 0;
+  int count_ = -1;  // -1 until the stage's list is generated
+  int returnedCount_ = 0;
+  int deferredCount_ = 0;
+  int deferredNext_ = 0;
+  Move returned_[4];  // hash move, mate killer, two killers
+  Move moves_[MaxMoves];
+  int32_t scores_[MaxMoves];
+  Move deferred_[MaxMoves];  // captures that lose material, in the order they were put off
 };
 
 // Killer bookkeeping for a quiet cut-off move at a ply.
