@@ -85,6 +85,7 @@ struct SearchContext {
   uint64_t tbhits = 0;
   int32_t tbMaxMen = 0;
   int32_t tbUsage = 2;
+  bool silent = false;  // no "info" or "bestmove" lines (the bench)
 };
 
 // Back to the initial position in both forms, white to move, history empty.

@@ -12,6 +12,7 @@ struct SearchLimits {
   int32_t depth = 60;             // plies
   int32_t nodes = 0;              // 0 = no limit
   int32_t moveTime = 0;           // milliseconds, 0 = no time limit
+  int32_t maxTime = 0;            // the most this search may ever use (clock minus a safety margin), 0 = none
   bool lastMoveBeforeControl = false;
   bool ponder = false;
   uint16_t multiPv = 1;

@@ -1,0 +1,388 @@
+#include "search/think.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/movetext.h"
+#include "search/clock.h"
+#include "search/move_picker.h"
+#include "search/score.h"
+#include "search/search.h"
+
+namespace {
+
+constexpr uint32_t NoTimeLimit = 1073741823;  // about twelve days
+constexpr int AspirationWindow = 15;
+
+// Moves root entry `from` to index `to` (to <= from), shifting the entries between down by one.
+void moveRootEntry(SearchContext& ctx, int from, int to) {
+  std::rotate(ctx.rootMoves + to, ctx.rootMoves + from, ctx.rootMoves + from + 1);
+  std::rotate(ctx.rootScores + to, ctx.rootScores + from, ctx.rootScores + from + 1);
+  std::rotate(ctx.rootNodes + to, ctx.rootNodes + from, ctx.rootNodes + from + 1);
+}
+
+int rootIndex(const SearchContext& ctx, Move m) {
+  if (isNullMove(m)) return -1;
+  for (int i = 0; i < ctx.rootCount; ++i)
+    if (moveEqual(ctx.rootMoves[i], m)) return i;
+  return -1;
+}
+
+void resetRootScores(SearchContext& ctx) {
+  std::fill(ctx.rootScores, ctx.rootScores + ctx.rootCount, NoScore);
+  std::fill(ctx.rootNodes, ctx.rootNodes + ctx.rootCount, 0);
+}
+
+// First iteration of a search: killers just behind the winning captures, then the mate killer
+// and the hash move in front.
+void orderFreshRoot(SearchContext& ctx, Move hashMove) {
+  std::fill(ctx.rootNodes, ctx.rootNodes + ctx.rootCount, 0);
+  const PlyRecord& row = ctx.pvTable[0];
+  for (Move killer : {row.killers[1], row.killers[0]}) {
+    const int at = rootIndex(ctx, killer);
+    if (at < 0) continue;
+    int to = 0;
+    for (int j = 0; j < at; ++j) {
+      const Move m = ctx.rootMoves[j];
+      if (m.promotion == Queen || (m.flags & MoveGoodCapture)) to = j + 1;
+    }
+    moveRootEntry(ctx, at, to);
+  }
+  for (Move first : {row.mateKiller, hashMove}) {
+    const int at = rootIndex(ctx, first);
+    if (at >= 0) moveRootEntry(ctx, at, 0);
+  }
+}
+
+// Later iterations: by the last scores, then by the effort each move took.
+void orderByLastIteration(SearchContext& ctx) {
+  auto better = [&](int a, int b) {
+    return ctx.rootScores[a] > ctx.rootScores[b] ||
+           (ctx.rootScores[a] == ctx.rootScores[b] && ctx.rootNodes[a] > ctx.rootNodes[b]);
+  };
+  for (int i = 0; i < ctx.rootCount; ++i) {
+    for (int j = i + 1; j < ctx.rootCount; ++j) {
+      if (!better(j, i)) continue;
+      std::swap(ctx.rootMoves[i], ctx.rootMoves[j]);
+      std::swap(ctx.rootScores[i], ctx.rootScores[j]);
+      std::swap(ctx.rootNodes[i], ctx.rootNodes[j]);
+    }
+  }
+  resetRootScores(ctx);
+}
+
+// A root table hit deep enough to answer the whole iteration.
+int rootTableCut(SearchContext& ctx, Move move, int score, int reported, int dp, int alpha, int beta) {
+  ctx.pvTable[0].current = move;
+  ctx.pvTable[0].pv[0] = move;
+  resetRootScores(ctx);
+  if (const int at = rootIndex(ctx, move); at >= 0) ctx.rootScores[at] = reported;
+  if (ctx.allotted == 0 || dp == 1) reportPV(ctx, dp, reported, alpha, beta);
+  return score;
+}
+
+void printCurrentMove(SearchContext& ctx, int dp, Move m, int index) {
+  const uint32_t now = tickNow();
+  if (ctx.silent || (index != 0 && now - ctx.lastCurrmoveTime < 250)) return;
+  const uint32_t time = elapsedMs(ctx, now);
+  std::printf("info depth %d currmove %s currmovenumber %d time %u nodes %lld nps %d hashfull %d\n", dp,
+              moveToUci(m).c_str(), index + 1, time, (long long)ctx.nodes, npsOf(ctx, time), ctx.tt.hashfull());
+  ctx.lastCurrmoveTime = now;
+}
+
+// The deadline may move later when the best move's score drops, but never past what the clock
+// allows.
+uint32_t extendedDeadline(const SearchContext& ctx) {
+  uint32_t deadline = readClock() + ctx.allotted * 3 / 2;
+  if (ctx.limits.maxTime > 0) {
+    const uint32_t hard = ctx.startTime + uint32_t(ctx.limits.maxTime);
+    if (pastDeadline(hard, deadline)) deadline = hard;
+  }
+  return deadline;
+}
+
+}  // namespace
+
+int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
+  Board& b = ctx.board;
+  PlyRecord& row0 = ctx.pvTable[0];
+  // 1. The window stays inside the score range; the iteration's figures start afresh.
+  if (alpha < -(MateValue - 1)) alpha = NoScore;
+  beta = std::min(beta, MateValue);
+  const int origAlpha = alpha;
+  ctx.seldepth = 0;
+  ctx.nodes += 1;
+  const int dp = (depth + OnePly - 1) / OnePly;
+
+  // 2. Killers two plies down come from this iteration's siblings only.
+  row0.current = Move{};
+  ctx.pvTable[2].mateKiller = ctx.pvTable[2].killers[0] = ctx.pvTable[2].killers[1] = Move{};
+
+  // 3. A deep enough table entry answers at once; a shallower one orders the moves.
+  Move hashMove{};
+  const TTEntry* e = ctx.multiPvCount > 1 ? nullptr : ctx.tt.probe(b.hash);
+  if (e && e->bound() != BoundEmpty) {
+    const Move m = e->bestMove();
+    const int score = e->score;
+    if (e->depth < dp) {
+      hashMove = m;
+      if (isNullMove(row0.pv[0])) row0.pv[0] = m;
+    } else if (e->bound() == BoundExact) {
+      return rootTableCut(ctx, m, score, score, dp, alpha, beta);
+    } else if (e->bound() == BoundUpper && score <= alpha) {
+      return rootTableCut(ctx, m, score, alpha, dp, alpha, beta);
+    } else if (e->bound() == BoundLower && score >= beta) {
+      if (isQuiet(m) && !isNullMove(m)) {
+        updateKillers(row0, m);
+        updateHistory(ctx.historyTable, b, dp, m);
+      }
+      return rootTableCut(ctx, m, score, beta, dp, alpha, beta);
+    } else {
+      hashMove = m;
+    }
+  }
+
+  // 4. Without a hash move a shallower search finds one.
+  if (isNullMove(hashMove) && dp > 2) {
+    searchPV(ctx, depth - 2 * OnePly, 0, alpha, beta);
+    hashMove = row0.pv[0];
+  }
+
+  // 5. No legal move: mated or stalemated.
+  if (ctx.rootCount == 0) return b.st.check ? NoScore : DrawScore;
+
+  // 6. Order the root moves.
+  const bool fresh = std::all_of(ctx.rootScores, ctx.rootScores + ctx.rootCount, [](int s) { return s == NoScore; });
+  if (fresh)
+    orderFreshRoot(ctx, hashMove);
+  else
+    orderByLastIteration(ctx);
+
+  // 7. Search every root move.
+  int best = NoScore;
+  const Bitboard candidates = discoveredCheckCandidates(b);
+  const uint32_t savedDeadline = ctx.deadline;
+  bool extended = false;
+  for (int i = 0; i < ctx.rootCount; ++i) {
+    const Move m = ctx.rootMoves[i];
+    // 8.1 In MultiPV mode each move must beat the weakest line shown, not the best.
+    row0.current = m;
+    if (ctx.multiPvCount > 1) alpha = best = ctx.multiPvAlpha;
+    // 8.2-8.3 A stop or a spent limit ends the iteration.
+    if (ctx.stopSearch) return alpha;
+    if (limitReached(ctx)) return alpha;
+    // 8.4 Let the GUI show what is being searched.
+    printCurrentMove(ctx, dp, m, i);
+    // 8.5 Extensions.
+    const bool checks = givesCheck(b, m, candidates);
+    const int child = childDepth(b, m, depth, checks, false);
+    // 8.6-8.8 Principal-variation search of the move.
+    const uint64_t nodesBefore = ctx.nodes;
+    UndoInfo undo;
+    const uint32_t mask = makeMove(b, m, undo, checks);
+    historyPush(ctx.history, b.hash, b.st.fiftyCounter == 0);
+    int score = alpha + 1;
+    if (i >= ctx.multiPvCount) score = -searchNonPV(ctx, child, 1, -alpha - 1, true);
+    if (i < ctx.multiPvCount || score > alpha) score = -searchPV(ctx, child, 1, -beta, -alpha);
+    historyPop(ctx.history);
+    unmakeMove(b, mask, undo);
+    ctx.rootNodes[i] = ctx.nodes - nodesBefore;
+    // 8.9 An interrupted move proves nothing.
+    if (ctx.stopSearch) return alpha;
+    // 8.10 A new best move.
+    if (score <= best) continue;
+    best = score;
+    if (score <= alpha) continue;
+    row0.pv[0] = m;
+    const Move* below = ctx.pvTable[1].pv;
+    for (int col = 1; col < PvColumns; ++col) {
+      row0.pv[col] = below[col];
+      if (isNullMove(below[col])) break;
+    }
+    reportPV(ctx, dp, score, origAlpha, beta);
+    alpha = score;
+    ctx.rootScores[i] = score;
+    bool outOfTime = false;
+    if (!ctx.lastMoveBeforeControl) {
+      // A falling score buys time to find something better; recovering gives it back.
+      if (!extended && ctx.allotted != 0 && ctx.prevScore != NoScore && score <= ctx.prevScore - 30) {
+        extended = true;
+        ctx.deadline = extendedDeadline(ctx);
+      } else if (extended && score >= ctx.prevScore - 10) {
+        ctx.deadline = savedDeadline;
+        outOfTime = pastDeadline(readClock(), ctx.deadline);
+      }
+    }
+    if (score == mateIn(1)) row0.mateKiller = m;
+    if (score >= beta) {
+      if (isQuiet(m)) {
+        updateKillers(row0, m);
+        updateHistory(ctx.historyTable, b, dp, m);
+      }
+      break;
+    }
+    if (outOfTime) break;
+  }
+
+  // 9. Finish the iteration.
+  if (ctx.multiPvCount > 1) {
+    const MultiPvSlot& top = ctx.slots[ctx.slotOrder[0]];
+    row0.pv[0] = top.firstMove;
+    row0.pv[1] = top.ponderMove;
+    best = top.score;
+  }
+  if (best <= origAlpha) reportPV(ctx, dp, best, origAlpha, beta);
+  if (!isNullMove(row0.pv[0])) {
+    const Bound bound = best <= origAlpha ? BoundUpper : best < beta ? BoundExact : BoundLower;
+    ctx.tt.store(b.hash, 0, dp, bound, best, row0.pv[0]);
+  }
+  if (extended) {
+    ctx.deadline = savedDeadline;
+    if (pastDeadline(readClock(), ctx.deadline) && !ctx.pondering) ctx.stopSearch = true;
+  }
+  if (isNullMove(row0.pv[0]) && !ctx.silent) std::printf("FATAL ERROR: no pv move! stopSearch = %d\n", ctx.stopSearch ? 1 : 0);
+  return best;
+}
+
+namespace {
+
+// Prepares the context for a new search; returns whether the root list was restricted.
+bool prepareSearch(SearchContext& ctx, const SearchLimits& limits) {
+  resetClockCountdown();
+  ctx.startTime = ctx.lastInfoTime = ctx.lastCurrmoveTime = tickNow();
+  ctx.stopSearch = false;
+  ctx.allotted = uint32_t(std::max(limits.moveTime, 0));
+  ctx.lastMoveBeforeControl = limits.lastMoveBeforeControl;
+  ctx.multiPvCount = std::clamp<int>(limits.multiPv, 1, MaxMultiPv);
+  for (int i = 0; i < ctx.multiPvCount; ++i) {
+    ctx.slots[i] = MultiPvSlot{};
+    ctx.slotOrder[i] = i;
+  }
+  ctx.multiPvAlpha = NoScore;
+  // `pondering` was set by the search thread when it took the search, so a "ponderhit" that
+  // arrives before this point is not lost.
+  ctx.limits = limits;
+  ctx.tt.newSearch();
+  ctx.nodes = ctx.tbhits = 0;
+  ctx.nodeBudget = 0;
+  ctx.seldepth = 0;
+
+  // The root moves, kept to "searchmoves" when it names any legal move.
+  Move generated[MaxMoves];
+  const int n = generateMoves(ctx.board, generated);
+  ctx.rootCount = 0;
+  for (int i = 0; i < n; ++i) {
+    const Move m = generated[i];
+    const bool wanted = std::any_of(limits.searchMoves.begin(), limits.searchMoves.end(),
+                                    [&](Move s) { return moveEqual(s, m); });
+    if (wanted) ctx.rootMoves[ctx.rootCount++] = m;
+  }
+  if (ctx.rootCount == 0) {
+    std::copy(generated, generated + n, ctx.rootMoves);
+    ctx.rootCount = n;
+  }
+  resetRootScores(ctx);
+  std::memset(ctx.historyTable, 0, sizeof ctx.historyTable);
+  std::memset(static_cast<void*>(ctx.pvTable), 0, sizeof ctx.pvTable);
+  ctx.prevScore = NoScore;
+  const bool restricted = ctx.rootCount != n;
+  // Results of a restricted search must not mislead a later one.
+  if (restricted) ctx.tt.clear();
+  return restricted;
+}
+
+// One iteration with an aspiration window around the last score; false when stopped.
+bool iterate(SearchContext& ctx, int d, bool haveScore, int& score) {
+  const int depth = d * OnePly;
+  if (ctx.multiPvCount != 1 || d < 2 || !haveScore) {
+    score = rootSearch(ctx, depth, NoScore, MateValue);
+    return !ctx.stopSearch;
+  }
+  const int prev = ctx.prevScore;
+  int alpha = prev - AspirationWindow, beta = prev + AspirationWindow, delta = AspirationWindow;
+  if (std::abs(prev) >= TableMateBound) alpha = NoScore, beta = MateValue;
+  int lastAlpha = 0, lastBeta = 0;
+  bool first = true;
+  for (;;) {
+    alpha = std::max(alpha, NoScore);
+    beta = std::min(beta, MateValue);
+    if ((!first && alpha == lastAlpha && beta == lastBeta) || alpha == beta) alpha = NoScore, beta = MateValue;
+    first = false;
+    lastAlpha = alpha;
+    lastBeta = beta;
+    score = rootSearch(ctx, depth, alpha, beta);
+    if (ctx.stopSearch) return false;
+    if ((score > alpha && score < beta) || (alpha == NoScore && beta == MateValue)) return true;
+    if (score >= beta)
+      beta = score + 2 * delta;
+    else
+      alpha = score - 2 * delta;
+    delta *= 2;
+  }
+}
+
+}  // namespace
+
+void think(SearchContext& ctx, const SearchLimits& limits) {
+  // 1-9. A clean start: clock, slots, limits, table generation, root list, tables.
+  const bool restricted = prepareSearch(ctx, limits);
+  const uint32_t realDeadline = ctx.startTime + (ctx.allotted ? ctx.allotted : NoTimeLimit);
+  const int depthLimit = limits.depth < 0 ? 1 : limits.depth;
+  const int64_t nodeLimit = std::max(limits.nodes, 0);
+
+  // 10. Deepen one ply at a time.
+  uint32_t lastDuration = 0;
+  bool haveScore = false;
+  for (int d = 1; d <= depthLimit; ++d) {
+    const uint32_t iterStart = tickNow();
+    if (d >= 2) {
+      // Start another iteration only when twice the last one's time is left.
+      const int perMove = int(lastDuration) / std::max(ctx.rootCount, 1);
+      const int left = int(ctx.allotted) - int(iterStart - ctx.startTime);
+      if (ctx.allotted != 0 && !limits.ponder && perMove * 2 * std::max(ctx.rootCount, 1) > left) break;
+      ctx.deadline = realDeadline;
+      ctx.nodeBudget = nodeLimit;
+    } else {
+      // The first iteration always completes.
+      ctx.deadline = ctx.startTime + NoTimeLimit;
+      ctx.nodeBudget = 0;
+    }
+    int score;
+    if (!iterate(ctx, d, haveScore, score)) break;
+    haveScore = true;
+    ctx.prevScore = score;
+    if (limits.mate > 0 && score >= ReportedMateBound && limits.mate == (MateValue - score) / 2 + 1) break;
+    lastDuration = tickNow() - iterStart;
+  }
+
+  // 11-13. The final line, the closing figures and the move to play.
+  rebuildPV(ctx);
+  const uint32_t time = elapsedMs(ctx, tickNow());
+  if (!ctx.silent)
+    std::printf("info time %u nodes %lld nps %d hashfull %d\n", time, (long long)ctx.nodes, npsOf(ctx, time),
+              ctx.tt.hashfull());
+  Move best = ctx.pvTable[0].pv[0], ponder = ctx.pvTable[0].pv[1];
+  if (isNullMove(best) && ctx.rootCount > 0) {
+    // Stopped before any move was proven best: any legal move beats none.
+    best = ctx.rootMoves[0];
+    ponder = Move{};
+  }
+  // 14. A pondering search keeps its move until the opponent's move is known.
+  while (ctx.pondering && !ctx.stopSearch) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // 15. The answer.
+  if (ctx.silent)
+    ;
+  else if (isNullMove(best))
+    std::printf("bestmove 0000\n");
+  else if (!isNullMove(ponder))
+    std::printf("bestmove %s ponder %s\n", moveToUci(best).c_str(), moveToUci(ponder).c_str());
+  else
+    std::printf("bestmove %s\n", moveToUci(best).c_str());
+  // 16. A restricted search leaves no trace in the table.
+  if (restricted) ctx.tt.clear();
+}
