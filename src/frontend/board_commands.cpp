@@ -3,6 +3,7 @@
 
 #include "board/bitboard.h"
 #include "eval/kpk.h"
+#include "search/bench.h"
 #include "frontend/diagnostics.h"
 
 void dumpCommand(SearchContext& g) {
@@ -27,4 +28,10 @@ void genkpkCommand() {
   static KpkBitbase kpk;  // the process-wide copy "genkpk" regenerates; evaluators keep theirs
   generateKpk(kpk);
   saveKpk(kpk, "kpk.bit");
+}
+
+void benchCommand(int depth) {
+  const BenchResult r = runBench(depth);
+  const unsigned long long nps = r.milliseconds ? r.nodes * 1000ull / r.milliseconds : 0;
+  std::printf("bench depth %d: %llu nodes, %u ms, %llu nps\n", depth, (unsigned long long)r.nodes, r.milliseconds, nps);
 }

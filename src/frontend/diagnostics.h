@@ -17,6 +17,10 @@ void rgstatCommand(int64_t games);
 void dumpCommand(SearchContext& g);
 // Mirrors the game Board (not the reference board): colours and ranks exchanged.
 void swapCommand(SearchContext& g);
+// Searches the bench positions to a fixed depth and prints the node count (the search's
+// signature) and the speed.
+void benchCommand(int depth);
+
 // Regenerates the king-and-pawn bitbase and writes it to "kpk.bit".
 void genkpkCommand();
 

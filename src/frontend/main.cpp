@@ -1,11 +1,17 @@
 // velmar: a UCI chess engine. A GUI starts it and talks to it over standard input and output.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 
 #include "frontend/command_line.h"
-#include "search/context.h"
+#include "frontend/diagnostics.h"
 #include "frontend/startup.h"
 #include "frontend/uci.h"
+#include "search/bench.h"
+#include "search/thread.h"
 
 int main(int argc, char** argv) {
   // Every reply must reach the GUI the moment it is written.
@@ -13,13 +19,26 @@ int main(int argc, char** argv) {
   std::setvbuf(stdin, nullptr, _IONBF, 0);
 
   prepareParameters();
+  // "velmar bench [depth]": the search's signature and speed, then exit.
+  if (argc >= 2 && std::strcmp(argv[1], "bench") == 0) {
+    initEngineTables();
+    benchCommand(argc >= 3 ? std::max(1, std::atoi(argv[2])) : BenchDepth);
+    return 0;
+  }
   std::printf("opening book not found\n");
   const int skill = applyCommandLine(argc, argv);
   initEngineTables();
 
-  auto game = std::make_unique<SearchContext>();
-  resetPosition(*game);
-  game->evaluator->skill = skill;
-  commandLoop(*game, stdin);
+  // The engine object: the search context at the initial position and the search thread.
+  std::unique_ptr<ThinkThread> engine;
+  try {
+    engine = std::make_unique<ThinkThread>();
+  } catch (const std::bad_alloc&) {
+    return 1;
+  }
+  engine->start();
+  if (engine->context().evaluator) engine->context().evaluator->skill = skill;
+  commandLoop(*engine, stdin);
+  engine.reset();  // stops a running search, whose "bestmove" still goes out, and joins the thread
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "frontend/options.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "eval/params.h"
@@ -8,25 +9,70 @@
 
 namespace {
 
-// The options the GUI sees; they come before any parameter of the same name.
-bool isEngineOption(const std::string& name) {
-  for (const char* option : {"PersonalityFile", "Skill", "Hash", "GaviotaTbCache", "GaviotaTbPath", "TBUsage",
-                             "MultiPV", "Ponder", "OwnBook", "Clear"})
-    if (name == option) return true;
-  return false;
+int clampedNumber(const std::string& token, int lo, int hi) {
+  return int(std::clamp<int64_t>(leadingNumber(token), lo, hi));
+}
+
+void clearHash(SearchContext& g) {
+  g.tt.clear();
+  std::printf("info string Hash table cleared\n");
 }
 
 }  // namespace
 
-void setOptionCommand(SearchContext&, const std::vector<std::string>& t) {
-  if (t.size() < 5 || t[1] != "name" || t[3] != "value") return;
+// Options that change what the search reads (the table, the evaluator, the settings a search
+// is started with) wait for a running search first; OwnBook and the named parameters do not.
+void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& t) {
+  if (t.size() < 4 || t[1] != "name") return;
   const std::string& name = t[2];
-  if (isEngineOption(name)) return;  // handled once the search and tablebases exist
-  // Hidden options: the evaluation and search parameters, by their exact names.
-  Param* p = findParam(name);
-  if (!p) return;
-  setParam(*p, leadingNumber(t[4]));
-  std::printf("info string %s set to %d\n", name.c_str(), getParam(*p));
+  SearchContext& g = engine.context();
+  if (name == "Clear") {
+    if (t[3] != "Hash") return;
+    engine.stopAndWait();
+    clearHash(g);
+    return;
+  }
+  if (t[3] != "value") return;
+  // The tablebase options take no value token; until tablebases are probed they do nothing.
+  if (name == "GaviotaTbPath" || name == "TBUsage") return;
+  if (t.size() < 5) return;
+  const std::string& value = t[4];
+
+  if (name == "PersonalityFile") {
+    engine.stopAndWait();
+    clearHash(g);
+    const bool loaded = loadPersonality(value.c_str());
+    std::printf("info string %s %s\n", loaded ? "personality file loaded" : "personality file not found",
+                value.c_str());
+  } else if (name == "Skill") {
+    engine.stopAndWait();
+    if (!g.evaluator) return;
+    g.evaluator->skill = clampedNumber(value, 0, 100);
+    std::printf("info string Skill set to %d (note: affects analysis as well)\n", g.evaluator->skill);
+    clearHash(g);  // scores stored at the old level would mislead the new one
+  } else if (name == "Hash") {
+    const int megabytes = clampedNumber(value, 1, 1024);
+    engine.stopAndWait();
+    g.tt.resize(megabytes);
+    std::printf("info string Hash table size set to %d MB\n", megabytes);
+  } else if (name == "GaviotaTbCache") {
+    // Recognised; the cache belongs to the tablebase access, which the engine does not have yet.
+  } else if (name == "MultiPV") {
+    settings.multiPv = clampedNumber(value, 1, 256);
+    engine.stopAndWait();
+    std::printf("info string MultiPV %d\n", settings.multiPv);
+  } else if (name == "Ponder") {
+    engine.stopAndWait();
+    settings.ponder = value == "true";
+    std::printf("info string Pondering %s\n", settings.ponder ? "enabled" : "disabled");
+  } else if (name == "OwnBook") {
+    settings.ownBook = value == "true";
+    std::printf("info string Own book %s\n", settings.ownBook ? "enabled" : "disabled");
+  } else if (Param* p = findParam(name)) {
+    // Hidden options: the evaluation and search parameters, by their exact names.
+    setParam(*p, leadingNumber(value));
+    std::printf("info string %s set to %d\n", name.c_str(), getParam(*p));
+  }
 }
 
 void loadPersonalityCommand(const std::vector<std::string>& t) {

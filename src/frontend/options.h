@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "search/context.h"
+#include "frontend/settings.h"
+#include "search/thread.h"
 
-void setOptionCommand(SearchContext& g, const std::vector<std::string>& tokens);
+void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& tokens);
 void loadPersonalityCommand(const std::vector<std::string>& tokens);
 void savePersonalityCommand(const std::vector<std::string>& tokens);

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "frontend/diagnostics.h"
+#include "frontend/go_command.h"
 #include "frontend/options.h"
 #include "frontend/position.h"
+#include "frontend/settings.h"
 #include "frontend/tokens.h"
+#include "search/bench.h"
 #include "search/perft.h"
 
 namespace {
@@ -30,33 +33,54 @@ constexpr const char* uciReply =
 
 int clampToInt(int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-void newGame(SearchContext& g) {
+void newGame(ThinkThread& engine) {
+  engine.stopAndWait();
+  SearchContext& g = engine.context();
   resetPosition(g);
+  // Nothing learnt in the last game carries over: lines, killers, history and the table.
+  for (PlyRecord& row : g.pvTable) row = PlyRecord{};
+  std::memset(g.historyTable, 0, sizeof g.historyTable);
+  g.tt.clear();
   std::printf("info string Starting new game, hash table cleared\n");
 }
 
-// Commands whose handlers come with the search ("go", "stop", "ponderhit") are accepted and do
-// nothing yet.
-void tokenCommand(SearchContext& g, const std::vector<std::string>& t) {
+// Commands that read or change the position, the table or the evaluator wait for a running
+// search first; "swap", "rgstat" and the personality commands are meant for when none runs.
+void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
+  SearchContext& g = engine.context();
   const std::string& word = t[0];
   if (word == "setoption") {
-    setOptionCommand(g, t);
+    setOptionCommand(engine, engineSettings, t);
   } else if (word == "loadpers") {
     loadPersonalityCommand(t);
   } else if (word == "savepers") {
     savePersonalityCommand(t);
   } else if (word == "perft") {
-    if (t.size() >= 2) perftCommand(g.board, int(std::clamp<int64_t>(leadingNumber(t[1]), 0, MaxPerftDepth)));
+    if (t.size() < 2) return;
+    engine.stopAndWait();
+    perftCommand(g.board, int(std::clamp<int64_t>(leadingNumber(t[1]), 0, MaxPerftDepth)));
   } else if (word == "rgstat") {
     if (t.size() >= 2) rgstatCommand(clampToInt(leadingNumber(t[1])));
   } else if (word == "swap") {
     swapCommand(g);
   } else if (word == "genkpk") {
+    engine.stopAndWait();
     genkpkCommand();
   } else if (word == "dump") {
+    engine.stopAndWait();
     dumpCommand(g);
+  } else if (word == "ponderhit") {
+    engine.ponderHit();
+  } else if (word == "stop") {
+    engine.stopAndWait();  // the search prints its own closing lines
+  } else if (word == "go") {
+    goCommand(engine, engineSettings, t);
   } else if (word == "position") {
+    engine.stopAndWait();
     positionCommand(g, t);
+  } else if (word == "bench") {
+    engine.stopAndWait();
+    benchCommand(t.size() >= 2 ? int(std::clamp<int64_t>(leadingNumber(t[1]), 1, 30)) : BenchDepth);
   }
 }
 
@@ -72,7 +96,7 @@ bool readLine(std::FILE* in, std::string& line) {
   }
 }
 
-bool handleLine(SearchContext& g, std::string line) {
+bool handleLine(ThinkThread& engine, std::string line) {
   line.resize(std::strlen(line.c_str()));  // a NUL byte ends the text, as in any C string
   stripLineEnd(line);
   if (line.empty()) return true;
@@ -83,16 +107,16 @@ bool handleLine(SearchContext& g, std::string line) {
   } else if (line == "uci") {
     std::printf("%s", uciReply);
   } else if (line == "ucinewgame") {
-    newGame(g);
+    newGame(engine);
   } else {
     const std::vector<std::string> tokens = tokenize(line);
-    if (!tokens.empty()) tokenCommand(g, tokens);
+    if (!tokens.empty()) tokenCommand(engine, tokens);
   }
   return true;
 }
 
-void commandLoop(SearchContext& g, std::FILE* in) {
+void commandLoop(ThinkThread& engine, std::FILE* in) {
   std::string line;
   while (readLine(in, line))
-    if (!handleLine(g, line)) return;
+    if (!handleLine(engine, line)) return;
 }

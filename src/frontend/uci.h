@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "search/context.h"
+#include "search/thread.h"
 
 // Reads one whole line of any length (without its newline); false at end of input.
 bool readLine(std::FILE* in, std::string& line);
 
 // Carries out one input line; false when it was "quit".
-bool handleLine(SearchContext& g, std::string line);
+bool handleLine(ThinkThread& engine, std::string line);
 
-void commandLoop(SearchContext& g, std::FILE* in);
+void commandLoop(ThinkThread& engine, std::FILE* in);

@@ -1,0 +1,161 @@
+#include "frontend/go_command.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "board/movegen.h"
+#include "board/movetext.h"
+#include "board/refgen.h"
+#include "frontend/tokens.h"
+
+namespace {
+
+int32_t numberOf(const std::string& token) {
+  return int32_t(std::clamp<int64_t>(leadingNumber(token), INT32_MIN, INT32_MAX));
+}
+
+// Appends the legal move a "searchmoves" token names; reports a bad one and goes on.
+void addSearchMove(const SearchContext& g, const std::string& token, std::vector<Move>& out) {
+  Move moves[MaxMoves];
+  RefMove refs[MaxRefMoves];
+  if (generateMoves(g.board, moves) != generateMovesOld(g.old, g.oldSide, refs))
+    std::printf("FATAL ERROR: new_movegen_bug!\n");
+  UciMove um;
+  if (!parseUciMove(token, um)) return;
+  Move move;
+  if (findLegalMove(g.board, um, move))
+    out.push_back(move);
+  else
+    std::printf("FATAL ERROR: invalid move passed by gui: %s\n", uciMoveText(um).c_str());
+}
+
+// The place where the opening book answers a timed "go" without a search: given the reference
+// board's legal moves, it picks one of the book's moves for the position. The engine carries
+// no book yet, so no position is ever found.
+bool probeBook(const SearchContext&, PackedMove&) { return false; }
+
+}  // namespace
+
+GoRequest parseGo(const std::vector<std::string>& t, int multiPv) {
+  GoRequest r;
+  r.limits.multiPv = uint16_t(multiPv);
+  GoClock& c = r.clock;
+  bool searchMovesSeen = false;
+  auto clearClocks = [&c] { c.wtime = c.btime = c.winc = c.binc = 0; };
+  for (size_t i = 1; i < t.size(); ++i) {
+    const std::string& w = t[i];
+    const bool hasNumber = i + 1 < t.size();
+    // A numeric keyword at the end of the line is skipped alone.
+    auto readInto = [&](int32_t& field) {
+      if (hasNumber) field = numberOf(t[++i]);
+    };
+    if (w == "ponder") {
+      r.ponderRequested = true;
+    } else if (w == "movestogo") {
+      readInto(c.movesToGo);
+    } else if (w == "wtime") {
+      readInto(c.wtime);
+    } else if (w == "btime") {
+      readInto(c.btime);
+    } else if (w == "winc") {
+      readInto(c.winc);
+    } else if (w == "binc") {
+      readInto(c.binc);
+    } else if (w == "mate") {
+      readInto(r.limits.mate);
+    } else if (w == "nodes") {
+      readInto(r.limits.nodes);
+    } else if (w == "depth") {
+      readInto(r.limits.depth);
+    } else if (w == "infinite") {
+      r.limits.moveTime = 0;
+      clearClocks();
+    } else if (w == "movetime") {
+      if (!hasNumber) continue;
+      readInto(r.limits.moveTime);
+      clearClocks();  // a fixed time overrides the clocks given before it
+    } else if (w == "searchmoves") {
+      searchMovesSeen = true;
+    } else if (searchMovesSeen) {
+      r.searchMoveTokens.push_back(w);
+    }
+  }
+  return r;
+}
+
+Allotment formulaAllotment(const GoClock& c, int side) {
+  const int64_t own = side == White ? c.wtime : c.btime;
+  const int64_t opponent = side == White ? c.btime : c.wtime;
+  const int64_t increment = side == White ? c.winc : c.binc;
+  Allotment a;
+  int64_t ms;
+  if (c.winc != 0 || c.binc != 0 || c.movesToGo != 0) {
+    // An even share of the clock plus the increments still to come, over the moves to the
+    // next control (25 when none is announced).
+    const int64_t n = c.movesToGo != 0 ? c.movesToGo : 25;
+    ms = (own + increment * n) / n;
+    if (n == 1) {
+      // The last move before the control: keep 100 ms back, and the search never extends it.
+      a.lastMoveBeforeControl = true;
+      ms = std::max<int64_t>(ms - 100, 0);
+    }
+  } else if (own > 60000) {
+    ms = own / 25;
+  } else if (own < 8000) {
+    ms = 63;
+  } else if (own <= 15000) {
+    ms = 125;
+  } else if (own <= 30000) {
+    ms = 250;
+  } else {
+    ms = own - opponent >= 4000 ? 3000 : 500;  // with a clear lead, spend some of it
+  }
+  a.ms = int32_t(std::clamp<int64_t>(ms, INT32_MIN, INT32_MAX));
+  return a;
+}
+
+// 50 ms covers the pipe, the GUI and the last stretch of the search after its deadline; on a
+// clock under half a second a tenth of what is left is kept back instead.
+int32_t safetyMargin(int32_t ownTime) { return std::clamp(ownTime / 10, 0, 50); }
+
+Allotment timeAllotment(const GoClock& c, int side) {
+  Allotment a = formulaAllotment(c, side);
+  const int64_t own = side == White ? c.wtime : c.btime;
+  const int64_t usable = std::max<int64_t>(own - safetyMargin(int32_t(own)), 1);
+  // When the best move's score drops the search moves its deadline to 1.5 allotments from that
+  // moment, but never past maxMs after its start. Two thirds of the usable clock leave room
+  // for that extension; on the last move before the control the deadline never moves and the
+  // whole usable clock may be allotted.
+  const int64_t cap = a.lastMoveBeforeControl ? usable : usable * 2 / 3;
+  // At least 1 ms: a moveTime of 0 would mean no time limit at all.
+  a.ms = int32_t(std::max<int64_t>(1, std::min<int64_t>(a.ms, cap)));
+  a.maxMs = int32_t(std::min<int64_t>(usable, INT32_MAX));
+  return a;
+}
+
+void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::vector<std::string>& tokens) {
+  GoRequest r = parseGo(tokens, settings.multiPv);
+  if (r.ponderRequested && !settings.ponder) return;  // dropped whole, without a reply
+  SearchLimits& limits = r.limits;
+  limits.ponder = r.ponderRequested;
+
+  // What follows reads the Board, and the new search replaces any running one anyway.
+  engine.stopAndWait();
+  SearchContext& g = engine.context();
+  for (const std::string& token : r.searchMoveTokens) addSearchMove(g, token, limits.searchMoves);
+
+  if (r.clock.wtime != 0 || r.clock.btime != 0) {
+    const Allotment a = timeAllotment(r.clock, g.board.st.turn);
+    limits.moveTime = a.ms;
+    limits.maxTime = a.maxMs;
+    limits.lastMoveBeforeControl = a.lastMoveBeforeControl;
+  }
+
+  // A timed, non-pondering "go" plays from the book without searching when it can.
+  PackedMove bookMove;
+  if (limits.moveTime != 0 && !limits.ponder && settings.ownBook && probeBook(g, bookMove)) {
+    std::printf("bestmove %s\n", packedToUci(bookMove).c_str());
+    return;
+  }
+  engine.handOff("search", limits);
+}

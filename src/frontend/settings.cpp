@@ -1,0 +1,3 @@
+#include "frontend/settings.h"
+
+EngineSettings engineSettings;

@@ -1,0 +1,143 @@
+// "go": what the parser makes of the tokens, and how much of the clock a move may use.
+#include <gtest/gtest.h>
+
+#include "frontend/go_command.h"
+#include "frontend/tokens.h"
+
+namespace {
+
+GoRequest parse(const std::string& line, int multiPv = 1) { return parseGo(tokenize(line), multiPv); }
+
+GoClock clock(int32_t wtime, int32_t btime, int32_t winc = 0, int32_t binc = 0, int32_t movesToGo = 0) {
+  return GoClock{wtime, btime, winc, binc, movesToGo};
+}
+
+}  // namespace
+
+TEST(GoCommand, ParsesLimitsAndFlags) {
+  GoRequest r = parse("go", 7);
+  EXPECT_EQ(r.limits.depth, 60);
+  EXPECT_EQ(r.limits.moveTime, 0);
+  EXPECT_EQ(r.limits.multiPv, 7);
+  EXPECT_FALSE(r.ponderRequested);
+  EXPECT_FALSE(r.limits.lastMoveBeforeControl);
+
+  r = parse("go ponder junk wtime 5000 btime 6000x winc -20 binc 30 movestogo 12 mate 3 nodes zz depth 9");
+  EXPECT_TRUE(r.ponderRequested);
+  EXPECT_EQ(r.clock.wtime, 5000);
+  EXPECT_EQ(r.clock.btime, 6000);
+  EXPECT_EQ(r.clock.winc, -20);
+  EXPECT_EQ(r.clock.binc, 30);
+  EXPECT_EQ(r.clock.movesToGo, 12);
+  EXPECT_EQ(r.limits.mate, 3);
+  EXPECT_EQ(r.limits.nodes, 0);
+  EXPECT_EQ(r.limits.depth, 9);
+  EXPECT_TRUE(r.searchMoveTokens.empty());  // "junk" comes before any "searchmoves"
+
+  // Numbers beyond 32 bits saturate instead of wrapping.
+  EXPECT_EQ(parse("go wtime 99999999999").clock.wtime, INT32_MAX);
+}
+
+TEST(GoCommand, FixedTimeAndInfiniteOverrideTheClocksBeforeThem) {
+  GoRequest r = parse("go wtime 5000 btime 5000 winc 10 binc 10 movetime 700");
+  EXPECT_EQ(r.limits.moveTime, 700);
+  EXPECT_EQ(r.clock.wtime | r.clock.btime | r.clock.winc | r.clock.binc, 0);
+
+  r = parse("go movetime 700 wtime 5000");
+  EXPECT_EQ(r.limits.moveTime, 700);
+  EXPECT_EQ(r.clock.wtime, 5000);
+
+  r = parse("go movetime 700 btime 4000 infinite");
+  EXPECT_EQ(r.limits.moveTime, 0);
+  EXPECT_EQ(r.clock.btime, 0);
+
+  // A keyword at the end of the line has no number: it is skipped and changes nothing.
+  r = parse("go wtime 5000 btime 5000 movetime");
+  EXPECT_EQ(r.clock.wtime, 5000);
+  EXPECT_EQ(r.limits.moveTime, 0);
+  r = parse("go wtime 5000 btime 5000 movestogo");
+  EXPECT_EQ(r.clock.movesToGo, 0);
+  EXPECT_EQ(formulaAllotment(r.clock, White).ms, 63);
+}
+
+TEST(GoCommand, SearchMovesCollectTokensWhileKeywordsKeepWorking) {
+  const GoRequest r = parse("go searchmoves e2e4 d2d4 depth 5 g1f3 infinite");
+  EXPECT_EQ(r.searchMoveTokens, (std::vector<std::string>{"e2e4", "d2d4", "g1f3"}));
+  EXPECT_EQ(r.limits.depth, 5);
+}
+
+TEST(GoCommand, FormulaAllotmentFollowsTheClockTable) {
+  // Moves to go and increments: a share of the clock plus the increments to come.
+  Allotment a = formulaAllotment(clock(1000, 5000, 0, 0, 1), White);
+  EXPECT_EQ(a.ms, 900);  // (1000 + 0) / 1 - 100
+  EXPECT_TRUE(a.lastMoveBeforeControl);
+  a = formulaAllotment(clock(5000, 50, 0, 0, 1), White);
+  EXPECT_EQ(a.ms, 4900);
+  a = formulaAllotment(clock(50, 5000, 0, 0, 1), White);
+  EXPECT_EQ(a.ms, 0);  // not below 0
+  EXPECT_EQ(formulaAllotment(clock(10000, 0, 500, 0, 5), White).ms, 2500);
+  EXPECT_FALSE(formulaAllotment(clock(10000, 0, 500, 0, 5), White).lastMoveBeforeControl);
+  EXPECT_EQ(formulaAllotment(clock(10000, 0, 1000, 0), White).ms, 1400);  // 25 moves assumed
+  // The opponent's increment alone selects the share rule, with no increment of one's own.
+  EXPECT_EQ(formulaAllotment(clock(10000, 0, 0, 1000), White).ms, 400);
+  EXPECT_EQ(formulaAllotment(clock(0, 10000, 0, 1000), Black).ms, 1400);
+
+  // Neither: fixed steps by the own clock, a lead paying off between 30 and 60 seconds.
+  EXPECT_EQ(formulaAllotment(clock(20000, 10000), White).ms, 250);
+  EXPECT_EQ(formulaAllotment(clock(50000, 40000), White).ms, 3000);
+  EXPECT_EQ(formulaAllotment(clock(50000, 48000), White).ms, 500);
+  EXPECT_EQ(formulaAllotment(clock(90000, 1000), White).ms, 3600);
+  const struct {
+    int32_t own, opponent, ms;
+  } steps[] = {{7999, 0, 63},        {8000, 0, 125},        {15000, 0, 125},     {15001, 0, 250},
+               {30000, 0, 250},      {30001, 26001, 3000},  {30001, 26002, 500}, {60000, 0, 3000},
+               {60000, 60000, 500},  {60001, 0, 2400},      {0, 90000, 63},      {-500, 0, 63}};
+  for (const auto& s : steps) {
+    EXPECT_EQ(formulaAllotment(clock(s.own, s.opponent), White).ms, s.ms) << s.own << " vs " << s.opponent;
+    EXPECT_EQ(formulaAllotment(clock(s.opponent, s.own), Black).ms, s.ms) << s.own << " vs " << s.opponent;
+  }
+}
+
+TEST(GoCommand, AllotmentStaysInsideTheClock) {
+  // The table's values stand where the clock allows them.
+  EXPECT_EQ(timeAllotment(clock(90000, 1000), White).ms, 3600);
+  EXPECT_EQ(timeAllotment(clock(1000, 5000, 0, 0, 1), White).ms, 900);
+  EXPECT_EQ(timeAllotment(clock(5000, 5000), White).ms, 63);
+
+  // The last 50 ms before the control: still a real limit, and within the clock.
+  Allotment a = timeAllotment(clock(50, 5000, 0, 0, 1), White);
+  EXPECT_GT(a.ms, 0);
+  EXPECT_LE(a.ms, 50 - safetyMargin(50));
+  EXPECT_TRUE(a.lastMoveBeforeControl);
+
+  // A large increment on a nearly empty clock must not spend time the clock does not hold.
+  a = timeAllotment(clock(1000, 60000, 5000, 5000), White);
+  EXPECT_EQ(a.ms, (1000 - 50) * 2 / 3);
+  EXPECT_EQ(a.maxMs, 1000 - 50);
+  // No own time at all, or less than none: the smallest limit, never "no limit".
+  EXPECT_EQ(timeAllotment(clock(0, 5000), White).ms, 1);
+  EXPECT_EQ(timeAllotment(clock(0, 5000), White).maxMs, 1);
+  EXPECT_EQ(timeAllotment(clock(-300, 5000), White).ms, 1);
+
+  // Over a grid of clocks: the allotment, and the deadline moved to 1.5 allotments on a
+  // dropping score (never on the last move before the control), stay within the hard bound,
+  // which leaves the margin on the clock.
+  for (int32_t own : {1, 10, 40, 99, 150, 400, 999, 3000, 9000, 20000, 45000, 61000, 300000, 10000000})
+    for (int32_t inc : {0, 10, 1000, 30000})
+      for (int32_t togo : {0, 1, 2, 3, 40}) {
+        for (int side : {White, Black}) {
+          const GoClock c = side == White ? clock(own, 40000, inc, 0, togo) : clock(40000, own, 0, inc, togo);
+          const Allotment t = timeAllotment(c, side);
+          ASSERT_GE(t.ms, 1);
+          ASSERT_GE(t.maxMs, t.ms);
+          const int64_t extended = t.lastMoveBeforeControl ? t.ms : int64_t(t.ms) * 3 / 2;
+          ASSERT_LE(extended, t.maxMs) << own << " " << inc << " " << togo;
+          if (own > 1) {
+            ASSERT_LE(t.maxMs, own - safetyMargin(own)) << own << " " << inc << " " << togo;
+          }
+        }
+      }
+  EXPECT_EQ(safetyMargin(10000), 50);
+  EXPECT_EQ(safetyMargin(200), 20);
+  EXPECT_EQ(safetyMargin(-5), 0);
+}

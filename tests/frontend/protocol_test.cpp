@@ -1,0 +1,225 @@
+// The engine under a GUI's timing: searches that run while commands keep coming, "stop",
+// "ponderhit", "quit" in mid-search, and the replies of every engine option.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "frontend/engine_pipe.h"
+#include "frontend/engine_process.h"
+
+namespace {
+
+using Ms = std::chrono::milliseconds;
+
+// How soon a reply that must come "at once" has to arrive.
+constexpr int Prompt = 100 * SlowBuildFactor;
+// Start-up and the first report of a search: generous, they only guard against hangs.
+constexpr int Patient = 5000 * SlowBuildFactor;
+
+bool startsWith(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
+
+int countPrefix(const std::vector<std::string>& lines, const char* prefix) {
+  return int(std::count_if(lines.begin(), lines.end(), [&](auto& l) { return startsWith(l, prefix); }));
+}
+
+// Starts a search and returns once the engine reports from it, so the search is under way.
+void startSearch(EnginePipe& e, const std::string& go) {
+  ASSERT_TRUE(e.send(go + "\n"));
+  ASSERT_TRUE(e.waitFor("info", Patient)) << e.transcript;
+}
+
+// Time from now until the next line beginning with `prefix`; the lines on the way in `passed`.
+int64_t msUntil(EnginePipe& e, const char* prefix, int timeoutMs, std::vector<std::string>* passed) {
+  const auto start = EnginePipe::Clock::now();
+  if (!e.waitFor(prefix, timeoutMs, passed)) return -1;
+  return std::chrono::duration_cast<Ms>(EnginePipe::Clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST(Protocol, StopEndsAnInfiniteSearchAtOnce) {
+  EnginePipe e;
+  ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
+  std::this_thread::sleep_for(Ms(50));
+  std::vector<std::string> lines;
+  ASSERT_TRUE(e.send("stop\n"));
+  const int64_t ms = msUntil(e, "bestmove ", Prompt, &lines);
+  ASSERT_GE(ms, 0) << "no bestmove within " << Prompt << " ms:\n" << e.transcript;
+  // The closing status line comes right before "bestmove".
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(startsWith(lines[lines.size() - 2], "info time ")) << e.transcript;
+  // Nothing more follows; a second "stop" finds nothing to stop and says nothing.
+  ASSERT_TRUE(e.send("stop\nisready\n"));
+  EXPECT_EQ(e.readLine(Patient).value_or("(none)"), "readyok");
+  EXPECT_EQ(e.waitExit(Patient), 0);
+}
+
+TEST(Protocol, IsreadyAndUciAnswerWhileSearching) {
+  EnginePipe e;
+  ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
+  std::vector<std::string> lines;
+  ASSERT_TRUE(e.send("isready\n"));
+  EXPECT_GE(msUntil(e, "readyok", Prompt, &lines), 0) << e.transcript;
+  ASSERT_TRUE(e.send("uci\n"));
+  EXPECT_GE(msUntil(e, "uciok", Prompt, &lines), 0) << e.transcript;
+  EXPECT_EQ(countPrefix(lines, "bestmove"), 0) << "the search must go on";
+  ASSERT_TRUE(e.send("stop\n"));
+  EXPECT_TRUE(e.waitFor("bestmove ", Patient));
+  EXPECT_EQ(e.waitExit(Patient), 0);
+}
+
+TEST(Protocol, PonderingHoldsBestmoveUntilPonderhitOrStop) {
+  struct Case {
+    const char* go;
+    const char* release;
+  };
+  // A depth limit reached while pondering, and a clock whose allotment runs out while pondering:
+  // either way "bestmove" waits, and the release lets it out at once.
+  for (const Case c : {Case{"go ponder depth 2", "ponderhit"}, Case{"go ponder depth 2", "stop"},
+                       Case{"go ponder wtime 1000 btime 1000", "ponderhit"}}) {
+    SCOPED_TRACE(std::string(c.go) + " / " + c.release);
+    EnginePipe e;
+    ASSERT_TRUE(e.send("position startpos moves e2e4\n"));
+    ASSERT_NO_FATAL_FAILURE(startSearch(e, c.go));
+    std::this_thread::sleep_for(Ms(400 * SlowBuildFactor));
+    std::vector<std::string> lines;
+    ASSERT_TRUE(e.send("isready\n"));
+    ASSERT_TRUE(e.waitFor("readyok", Patient, &lines));
+    EXPECT_EQ(countPrefix(lines, "bestmove"), 0) << e.transcript;
+    ASSERT_TRUE(e.send(std::string(c.release) + "\n"));
+    EXPECT_GE(msUntil(e, "bestmove ", Prompt, &lines), 0) << e.transcript;
+    EXPECT_EQ(countPrefix(lines, "bestmove"), 1);
+    EXPECT_EQ(e.waitExit(Patient), 0);
+  }
+}
+
+TEST(Protocol, ANewSearchOrPositionFirstEndsTheRunningSearch) {
+  EnginePipe e;
+  ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
+  std::vector<std::string> lines;
+  // A second "go" stops the first, which still answers; the second ends by itself.
+  ASSERT_TRUE(e.send("go depth 1\n"));
+  ASSERT_TRUE(e.waitFor("bestmove ", Patient, &lines));
+  ASSERT_TRUE(e.waitFor("bestmove ", Patient, &lines)) << e.transcript;
+  // "ucinewgame" and "position" wait for the search; the new position is the one searched next.
+  ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
+  ASSERT_TRUE(e.send("ucinewgame\n"));
+  ASSERT_TRUE(e.waitFor("bestmove ", Prompt, &lines)) << e.transcript;
+  EXPECT_EQ(e.readLine(Patient).value_or("(none)"), "info string Starting new game, hash table cleared");
+  ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
+  ASSERT_TRUE(e.send("position startpos moves e2e4\ngo depth 2 searchmoves e2e5 c7c5\n"));
+  ASSERT_TRUE(e.waitFor("bestmove ", Prompt, &lines)) << e.transcript;
+  EXPECT_EQ(e.waitFor("FATAL", Patient).value_or("(none)"), "FATAL ERROR: invalid move passed by gui: e2e5");
+  EXPECT_EQ(e.waitFor("bestmove ", Patient).value_or("(none)").substr(0, 13), "bestmove c7c5");
+  EXPECT_EQ(e.waitExit(Patient), 0);
+}
+
+TEST(Protocol, QuickGoStopCyclesNeverDeadlock) {
+  // Searches stopped before they start, while they start, after they ended by themselves, and
+  // replaced by a new "go" or a new position.
+  std::string script;
+  int searches = 0, readies = 0;
+  for (int i = 0; i < 1000; ++i) {
+    switch (i % 5) {
+      case 0: script += "go infinite\nstop\n", searches += 1; break;
+      case 1: script += "go depth 1\nstop\n", searches += 1; break;
+      case 2: script += "go movetime 1\nposition startpos moves e2e4\n", searches += 1; break;
+      case 3: script += "go infinite\ngo depth 1\nstop\nposition startpos\n", searches += 2; break;
+      case 4: script += "go wtime 100 btime 100\nisready\nstop\n", searches += 1, readies += 1; break;
+    }
+  }
+  script += "isready\n";
+  readies += 1;
+
+  EnginePipe e;
+  ASSERT_TRUE(e.send(script, 60000 * SlowBuildFactor));
+  const auto deadline = EnginePipe::Clock::now() + Ms(60000 * SlowBuildFactor);
+  int bestmoves = 0, readyoks = 0;
+  while (readyoks < readies && EnginePipe::Clock::now() < deadline) {
+    const std::optional<std::string> line = e.readLine(1000);
+    if (!line) continue;
+    bestmoves += startsWith(*line, "bestmove ");
+    readyoks += *line == "readyok";
+  }
+  ASSERT_EQ(readyoks, readies) << "the engine stopped answering";
+  // Every search had ended before the last "isready" was read.
+  EXPECT_EQ(bestmoves, searches);
+  EXPECT_EQ(e.waitExit(Patient), 0);
+}
+
+TEST(Protocol, QuitOrEndOfInputInMidSearchExitsCleanly) {
+  for (const char* ending : {"quit\n", ""}) {
+    SCOPED_TRACE(*ending ? "quit" : "end of input");
+    EnginePipe e;
+    ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
+    ASSERT_TRUE(e.send(ending));
+    EXPECT_EQ(e.waitExit(2000 * SlowBuildFactor), 0);
+    // The search was stopped and answered before the engine went.
+    EXPECT_NE(e.transcript.find("\nbestmove "), std::string::npos) << e.transcript;
+  }
+}
+
+TEST(EngineOptions, ReplyAndClamp) {
+  const std::string dir = testing::TempDir() + "velmar_options_protocol";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/p.txt") << "RookValueCP = 480\n";
+  const EngineRun run = runEngine(
+      "stop\nponderhit\n"
+      "setoption name Hash value 0\n"
+      "setoption name Hash value 5000\n"
+      "setoption name Hash value 16MB\n"
+      "setoption name Hash\nsetoption name Hash value\n"
+      "setoption name Hash val 3\nsetoption nme Hash value 3\n"
+      "setoption name Clear Hash\n"
+      "setoption name Clear Hash now\n"
+      "setoption name Clear\nsetoption name Clear value Hash\n"
+      "setoption name MultiPV value 300\n"
+      "setoption name MultiPV value -3\n"
+      "setoption name Ponder value True\n"
+      "go ponder wtime 1000 btime 1000\n"
+      "setoption name Ponder value true\n"
+      "setoption name OwnBook value yes\n"
+      "setoption name OwnBook value true\n"
+      "setoption name Skill value 50\n"
+      "setoption name Skill value 150\n"
+      "setoption name Skill value -5\n"
+      "setoption name skill value 50\n"
+      "setoption name PersonalityFile value missing.txt\n"
+      "setoption name PersonalityFile value p.txt\n"
+      "savepers out.txt\n"
+      "isready\n",
+      "", dir);
+  EXPECT_EQ(run.output,
+            "opening book not found\n"
+            "info string Hash table size set to 1 MB\n"
+            "info string Hash table size set to 1024 MB\n"
+            "info string Hash table size set to 16 MB\n"
+            "info string Hash table cleared\n"
+            "info string Hash table cleared\n"
+            "info string MultiPV 256\n"
+            "info string MultiPV 1\n"
+            "info string Pondering disabled\n"
+            "info string Pondering enabled\n"
+            "info string Own book disabled\n"
+            "info string Own book enabled\n"
+            "info string Skill set to 50 (note: affects analysis as well)\n"
+            "info string Hash table cleared\n"
+            "info string Skill set to 100 (note: affects analysis as well)\n"
+            "info string Hash table cleared\n"
+            "info string Skill set to 0 (note: affects analysis as well)\n"
+            "info string Hash table cleared\n"
+            "info string Hash table cleared\n"
+            "info string personality file not found missing.txt\n"
+            "info string Hash table cleared\n"
+            "info string personality file loaded p.txt\n"
+            "readyok\n");
+  EXPECT_EQ(run.exitCode, 0);
+  // The personality file took effect.
+  std::ifstream saved(dir + "/out.txt");
+  std::string line;
+  for (int i = 0; i < 4; ++i) std::getline(saved, line);
+  EXPECT_EQ(line.substr(0, 32), "RookValueCP               = 480 ");
+}
