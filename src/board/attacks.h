@@ -53,3 +53,19 @@ inline int nearestOnRay(int d, int s, Bitboard pieces) {
   if (!b) return -1;
   return d < 4 ? highestSquare(b) : lowestSquare(b);
 }
+
+// Squares a knight, bishop, rook, queen or king on s attacks.
+inline Bitboard pieceAttacks(int piece, int s, Bitboard occupancy) {
+  switch (piece) {
+    case Knight:
+      return knightAttacks[s];
+    case Bishop:
+      return bishopAttacks(s, occupancy);
+    case Rook:
+      return rookAttacks(s, occupancy);
+    case Queen:
+      return queenAttacks(s, occupancy);
+    default:
+      return kingAttacks[s];
+  }
+}

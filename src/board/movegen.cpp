@@ -228,18 +228,6 @@ inline int addPromotions(Move* out, int n, int from, int to, uint8_t flags, bool
   return n;
 }
 
-inline Bitboard pieceAttacks(int piece, int s, Bitboard occupancy) {
-  switch (piece) {
-    case Knight:
-      return knightAttacks[s];
-    case Bishop:
-      return bishopAttacks(s, occupancy);
-    case Rook:
-      return rookAttacks(s, occupancy);
-    default:
-      return queenAttacks(s, occupancy);
-  }
-}
 
 }  // namespace
 

@@ -59,20 +59,6 @@ int enPassantTarget(const Board& b) {
   return target;
 }
 
-Bitboard pieceAttacks(int piece, int s, Bitboard occupancy) {
-  switch (piece) {
-    case Knight:
-      return knightAttacks[s];
-    case Bishop:
-      return bishopAttacks(s, occupancy);
-    case Rook:
-      return rookAttacks(s, occupancy);
-    case Queen:
-      return queenAttacks(s, occupancy);
-    default:
-      return kingAttacks[s];
-  }
-}
 
 bool castleHasShape(const Board& b, Move mv) {
   const int k = b.st.kingSquare[b.st.turn];
