@@ -6,6 +6,7 @@
 #include "board/movegen.h"
 #include "board/movetext.h"
 #include "board/refgen.h"
+#include "book/book.h"
 #include "frontend/tokens.h"
 
 namespace {
@@ -29,10 +30,16 @@ void addSearchMove(const SearchContext& g, const std::string& token, std::vector
     std::printf("FATAL ERROR: invalid move passed by gui: %s\n", uciMoveText(um).c_str());
 }
 
-// The place where the opening book answers a timed "go" without a search: given the reference
-// board's legal moves, it picks one of the book's moves for the position. The engine carries
-// no book yet, so no position is ever found.
-bool probeBook(const SearchContext&, PackedMove&) { return false; }
+// The opening book answers a timed "go" without a search: one of the book's moves for the
+// reference board's position, among that board's legal moves.
+bool bookMove(const SearchContext& g, PackedMove& move) {
+  RefMove moves[MaxRefMoves];
+  const int n = generateMovesOld(g.old, g.oldSide, moves);
+  const int index = probeBook(engineBook(), g.old.hash, moves, n);
+  if (index < 0) return false;
+  move = moves[index].packed;
+  return true;
+}
 
 }  // namespace
 
@@ -152,9 +159,9 @@ void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::v
   }
 
   // A timed, non-pondering "go" plays from the book without searching when it can.
-  PackedMove bookMove;
-  if (limits.moveTime != 0 && !limits.ponder && settings.ownBook && probeBook(g, bookMove)) {
-    std::printf("bestmove %s\n", packedToUci(bookMove).c_str());
+  PackedMove fromBook;
+  if (limits.moveTime != 0 && !limits.ponder && settings.ownBook && bookMove(g, fromBook)) {
+    std::printf("bestmove %s\n", packedToUci(fromBook).c_str());
     return;
   }
   engine.handOff("search", limits);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "book/book.h"
 #include "frontend/command_line.h"
 #include "frontend/diagnostics.h"
 #include "frontend/startup.h"
@@ -25,7 +26,12 @@ int main(int argc, char** argv) {
     benchCommand(argc >= 3 ? std::max(1, std::atoi(argv[2])) : BenchDepth);
     return 0;
   }
-  std::printf("opening book not found\n");
+  // The book comes first, before the command line.
+  loadBook(engineBook(), "velmar.vbk");
+  if (engineBook().size() > 0)
+    std::printf("opening book: %d positions\n", engineBook().size());
+  else
+    std::printf("opening book not found\n");
   const int skill = applyCommandLine(argc, argv);
   initEngineTables();
 

@@ -1,0 +1,147 @@
+// The opening book: the file format byte by byte, the probe's rules, and the "go" path through
+// the executable.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+
+#include "board/oldboard.h"
+#include "board/refgen.h"
+#include "book/book.h"
+#include "frontend/engine_process.h"
+
+namespace {
+
+std::string scratchDir(const std::string& name) {
+  const std::string dir = testing::TempDir() + name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+uint32_t fromTo(const char* uci) {
+  auto square = [](char file, char rank) { return uint32_t(8 * ('8' - rank) + (file - 'a')); };
+  return square(uci[0], uci[1]) | square(uci[2], uci[3]) << 6;
+}
+
+uint64_t startKey() {
+  OldBoard ob;
+  resetOldBoard(ob);
+  return ob.hash;
+}
+
+OpeningBook loaded(const std::string& bytes) {
+  const std::string path = testing::TempDir() + "velmar_book_test.vbk";
+  writeFile(path, bytes);
+  OpeningBook book;
+  loadBook(book, path.c_str());
+  return book;
+}
+
+std::string le(uint64_t v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s += char(v >> (8 * i));
+  return s;
+}
+
+// Which UCI moves a probe of the position returns over many draws.
+std::set<std::string> drawn(const OpeningBook& book, const OldBoard& ob, int side) {
+  RefMove moves[MaxRefMoves];
+  const int n = generateMovesOld(ob, side, moves);
+  std::set<std::string> seen;
+  for (int i = 0; i < 400; ++i) {
+    const int index = probeBook(book, ob.hash, moves, n);
+    seen.insert(index < 0 ? "none" : packedToUci(moves[index].packed));
+  }
+  return seen;
+}
+
+}  // namespace
+
+TEST(Book, RecordsMergeAndEmptyRecordsDoNotCount) {
+  // Two records for the start position, one with M = 0 for another key.
+  const std::string bytes = le(3, 4) + le(startKey(), 8) + le(1, 4) + le(fromTo("e2e4"), 4) + le(5, 2) + le(0, 2) +
+                            le(12345, 8) + le(0, 4) + le(startKey(), 8) + le(1, 4) + le(fromTo("d2d4"), 4) +
+                            le(1, 2) + le(0, 2);
+  const OpeningBook book = loaded(bytes);
+  EXPECT_EQ(book.size(), 1);
+  ASSERT_EQ(book.positions.at(startKey()).size(), 2u);
+  EXPECT_EQ(book.positions.at(startKey())[0].move, fromTo("e2e4"));
+  OldBoard ob;
+  resetOldBoard(ob);
+  EXPECT_EQ(drawn(book, ob, White), (std::set<std::string>{"e2e4", "d2d4"}));
+}
+
+TEST(Book, NegativeValuesAreNeverPlayedAndZeroIs) {
+  OldBoard ob;
+  resetOldBoard(ob);
+  std::map<uint64_t, std::vector<BookEntry>> positions;
+  positions[startKey()] = {{fromTo("e2e4"), -1}};
+  EXPECT_EQ(drawn(loaded(bookFileBytes(positions)), ob, White), std::set<std::string>{"none"});
+  positions[startKey()] = {{fromTo("e2e4"), -1}, {fromTo("c2c4"), 0}};
+  EXPECT_EQ(drawn(loaded(bookFileBytes(positions)), ob, White), std::set<std::string>{"c2c4"});
+  // A move that is not legal here is passed over like a miss.
+  positions[startKey()] = {{fromTo("e2e5"), 3}};
+  EXPECT_EQ(drawn(loaded(bookFileBytes(positions)), ob, White), std::set<std::string>{"none"});
+}
+
+TEST(Book, PromotionEntryTakesTheFirstPromotionOfTheList) {
+  OldBoard ob;
+  resetOldBoard(ob);
+  int side = White;
+  ASSERT_TRUE(parseFen(ob, "8/4P1k1/8/8/8/8/8/4K3 w - - 0 1", &side, nullptr));
+  std::map<uint64_t, std::vector<BookEntry>> positions;
+  positions[ob.hash] = {{fromTo("e7e8"), 1}};
+  RefMove moves[MaxRefMoves];
+  const int n = generateMovesOld(ob, side, moves);
+  int first = -1;
+  for (int i = 0; i < n && first < 0; ++i)
+    if (packedFrom(moves[i].packed) == E7 && packedTo(moves[i].packed) == E8) first = i;
+  EXPECT_EQ(probeBook(loaded(bookFileBytes(positions)), ob.hash, moves, n), first);
+}
+
+TEST(Book, ShortAndGarbageFilesKeepWhatWasRead) {
+  std::map<uint64_t, std::vector<BookEntry>> positions;
+  for (uint64_t k = 1; k <= 20; ++k) positions[k] = {{fromTo("e2e4"), 1}, {fromTo("d2d4"), 1}};
+  const std::string whole = bookFileBytes(positions);
+  EXPECT_EQ(loaded(whole).size(), 20);
+  // Cut in the middle of the eleventh record's second entry: ten whole records and one entry.
+  const size_t record = 8 + 4 + 2 * 8;
+  const OpeningBook cut = loaded(whole.substr(0, 4 + 10 * record + 12 + 8 + 3));
+  EXPECT_EQ(cut.size(), 11);
+  EXPECT_EQ(cut.positions.at(11).size(), 1u);
+  // Counts that promise far more than the file holds.
+  EXPECT_EQ(loaded(le(0x7FFFFFFF, 4) + le(7, 8) + le(0x7FFFFFFF, 4) + le(fromTo("e2e4"), 4) + le(1, 4)).size(), 1);
+  EXPECT_EQ(loaded(le(0, 4)).size(), 0);
+  EXPECT_EQ(loaded("").size(), 0);
+  std::mt19937 rng(5);
+  for (int round = 0; round < 50; ++round) {
+    std::string garbage;
+    for (int i = int(rng() % 3000); i > 0; --i) garbage += char(rng());
+    EXPECT_NO_FATAL_FAILURE(loaded(garbage));
+  }
+}
+
+TEST(Book, GoPlaysFromTheBookOnlyWhenTimedAndAllowed) {
+  const std::string dir = scratchDir("velmar_book_go");
+  std::map<uint64_t, std::vector<BookEntry>> positions;
+  positions[startKey()] = {{fromTo("b1a3"), 1}};
+  writeFile(dir + "/velmar.vbk", bookFileBytes(positions));
+  const EngineRun timed = runEngine("position startpos\ngo wtime 60000 btime 60000\nisready\n", "", dir);
+  EXPECT_EQ(timed.output, "opening book: 1 positions\nbestmove b1a3\nreadyok\n");
+  const EngineRun untimed =
+      runEngine("position startpos\ngo depth 2\nisready\ngo nodes 100\nisready\n"
+                "setoption name OwnBook value false\ngo movetime 50\nisready\n",
+                "", dir);
+  EXPECT_NE(untimed.output.find("info depth 1"), std::string::npos);
+  EXPECT_EQ(untimed.output.find("bestmove b1a3\n"), std::string::npos) << untimed.output;
+  // A position the book does not know is searched.
+  const EngineRun outOfBook = runEngine("position startpos moves e2e4\ngo movetime 50\nisready\n", "", dir);
+  EXPECT_NE(outOfBook.output.find("info depth 1"), std::string::npos);
+}
