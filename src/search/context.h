@@ -79,7 +79,8 @@ struct SearchContext {
   HistoryTable historyTable = {};
 
   SearchLimits limits;
-  std::atomic<bool> stopSearch{false};
+  std::atomic<bool> stopSearch{false};     // the search must unwind: the GUI, or a limit, said so
+  std::atomic<bool> stopRequested{false};  // the GUI said "stop" (or the engine is closing)
   std::atomic<bool> pondering{false};
   uint64_t nodes = 0;
   uint64_t tbhits = 0;

@@ -101,7 +101,7 @@ uint32_t extendedDeadline(const SearchContext& ctx) {
   uint32_t deadline = readClock() + ctx.allotted * 3 / 2;
   if (ctx.limits.maxTime > 0) {
     const uint32_t hard = ctx.startTime + uint32_t(ctx.limits.maxTime);
-    if (pastDeadline(hard, deadline)) deadline = hard;
+    if (pastDeadline(deadline, hard)) deadline = hard;
   }
   return deadline;
 }
@@ -256,7 +256,8 @@ bool prepareSearch(SearchContext& ctx, const SearchLimits& limits) {
   resetClockCountdown();
   ctx.startTime = ctx.lastInfoTime = ctx.lastCurrmoveTime = tickNow();
   ctx.stopSearch = false;
-  ctx.allotted = uint32_t(std::max(limits.moveTime, 0));
+  // A negative time is no time at all, not an endless search.
+  ctx.allotted = limits.moveTime < 0 ? 1 : uint32_t(limits.moveTime);
   ctx.lastMoveBeforeControl = limits.lastMoveBeforeControl;
   ctx.multiPvCount = std::clamp<int>(limits.multiPv, 1, MaxMultiPv);
   for (int i = 0; i < ctx.multiPvCount; ++i) {
@@ -367,13 +368,19 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
     std::printf("info time %u nodes %lld nps %d hashfull %d\n", time, (long long)ctx.nodes, npsOf(ctx, time),
               ctx.tt.hashfull());
   Move best = ctx.pvTable[0].pv[0], ponder = ctx.pvTable[0].pv[1];
+  if (ctx.multiPvCount > 1 && !isNullMove(ctx.slots[ctx.slotOrder[0]].firstMove)) {
+    // A stopped iteration leaves its last report in row 0; the move to play is the top line's.
+    best = ctx.slots[ctx.slotOrder[0]].firstMove;
+    ponder = ctx.slots[ctx.slotOrder[0]].ponderMove;
+  }
   if (isNullMove(best) && ctx.rootCount > 0) {
     // Stopped before any move was proven best: any legal move beats none.
     best = ctx.rootMoves[0];
     ponder = Move{};
   }
   // 14. A pondering search keeps its move until the opponent's move is known.
-  while (ctx.pondering && !ctx.stopSearch) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // A node limit stops the search but not the pondering: only the GUI's "stop" does.
+  while (ctx.pondering && !ctx.stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   // 15. The answer.
   if (ctx.silent)
     ;

@@ -49,6 +49,7 @@ void ThinkThread::stopAndWait() {
   while (finishedCount_ < target) {
     // think() clears stopSearch as it starts, so a stop raised while the search was still
     // queued or setting up would be lost: raise it again until the search is seen to end.
+    ctx_.stopRequested.store(true, std::memory_order_relaxed);
     ctx_.stopSearch.store(true, std::memory_order_relaxed);
     finished_.wait_for(lock, std::chrono::milliseconds(1));
   }
@@ -85,6 +86,7 @@ void ThinkThread::run() {
         return;
       }
       ctx_.stopSearch.store(false, std::memory_order_relaxed);
+      ctx_.stopRequested.store(false, std::memory_order_relaxed);
       ctx_.pondering.store(limits.ponder, std::memory_order_relaxed);
       searching_.store(true, std::memory_order_relaxed);
     }

@@ -56,6 +56,19 @@ TEST(Protocol, StopEndsAnInfiniteSearchAtOnce) {
   EXPECT_EQ(e.waitExit(Patient), 0);
 }
 
+TEST(Protocol, OddLimitsStillEndInABestmove) {
+  EnginePipe e;
+  // A negative movetime is no time, not an endless search.
+  ASSERT_TRUE(e.send("go movetime -5\n"));
+  EXPECT_TRUE(e.waitFor("bestmove ", Patient)) << e.transcript;
+  // A node limit ends a pondering search's work, but its move waits for the GUI.
+  ASSERT_TRUE(e.send("go ponder nodes 2000\n"));
+  EXPECT_FALSE(e.waitFor("bestmove ", 300));
+  ASSERT_TRUE(e.send("stop\n"));
+  EXPECT_TRUE(e.waitFor("bestmove ", Prompt)) << e.transcript;
+  EXPECT_EQ(e.waitExit(Patient), 0);
+}
+
 TEST(Protocol, IsreadyAndUciAnswerWhileSearching) {
   EnginePipe e;
   ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
