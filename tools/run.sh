@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh >&2
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >&2
-cmake --build build -j2 --target velmar >&2
+cmake --build build -j2 --target velmar default_book >&2
 cd build
 exec ./velmar "$@"

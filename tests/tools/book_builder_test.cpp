@@ -1,0 +1,325 @@
+// velmar-book: books built from PGN and UCI-line files, read back with the engine's own loader
+// and checked against the keys the engine computes when it plays the same moves.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/oldboard.h"
+#include "board/refgen.h"
+#include "book/book.h"
+#include "frontend/engine_process.h"
+
+namespace {
+
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/velmar-book-XXXXXX";
+    path_ = mkdtemp(pattern) ? pattern : "";
+  }
+  ~TempDir() {
+    if (!path_.empty()) std::filesystem::remove_all(path_);
+  }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string write(const std::string& name, const std::string& text) const {
+    std::ofstream(file(name), std::ios::binary) << text;
+    return file(name);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+struct ToolRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+ToolRun runTool(const TempDir& dir, const std::string& args) {
+  const std::string errFile = dir.file("stderr.txt");
+  const std::string command =
+      "cd '" + dir.path() + "' && " VELMAR_BOOK_TOOL " " + args + " 2> '" + errFile + "'";
+  ToolRun run;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ostringstream err;
+  err << std::ifstream(errFile).rdbuf();
+  run.err = err.str();
+  return run;
+}
+
+OpeningBook loadFrom(const std::string& path) {
+  OpeningBook book;
+  loadBook(book, path.c_str());
+  return book;
+}
+
+struct Step {
+  uint64_t key;
+  PackedMove move;
+};
+
+// The engine's own road: its start board (or FEN), then each UCI move found among the reference
+// generator's legal moves and played by the reference make-move.
+std::vector<Step> engineSteps(const std::string& fen, const std::string& uciMoves) {
+  OldBoard ob;
+  resetOldBoard(ob);
+  int side = White;
+  if (!fen.empty()) {
+    EXPECT_TRUE(parseFen(ob, fen.c_str(), &side, nullptr)) << fen;
+  }
+  std::vector<Step> steps;
+  std::istringstream words(uciMoves);
+  for (std::string word; words >> word;) {
+    RefMove legal[MaxRefMoves];
+    const int n = generateMovesOld(ob, side, legal);
+    int found = -1;
+    for (int i = 0; i < n && found < 0; ++i)
+      if (packedToUci(legal[i].packed) == word) found = i;
+    if (found < 0) {
+      ADD_FAILURE() << "test game has an illegal move " << word;
+      break;
+    }
+    steps.push_back(Step{ob.hash, legal[found].packed});
+    makeMoveOld(ob, side, legal[found]);
+    side ^= 1;
+  }
+  return steps;
+}
+
+std::optional<int> valueOf(const OpeningBook& book, const Step& step) {
+  const auto it = book.positions.find(step.key);
+  if (it == book.positions.end()) return std::nullopt;
+  for (const BookEntry& e : it->second)
+    if (PackedMove(e.move) == step.move) return e.value;
+  return std::nullopt;
+}
+
+size_t entryCount(const OpeningBook& book) {
+  size_t n = 0;
+  for (const auto& position : book.positions) n += position.second.size();
+  return n;
+}
+
+// Every step of every game is in the book with the number of games that played it there.
+void expectGamesCounted(const OpeningBook& book, const std::vector<std::vector<Step>>& games) {
+  std::map<std::pair<uint64_t, PackedMove>, int> expected;
+  std::set<uint64_t> keys;
+  for (const auto& game : games) {
+    std::set<std::pair<uint64_t, PackedMove>> inThisGame;
+    for (const Step& s : game)
+      if (inThisGame.insert({s.key, s.move}).second) ++expected[{s.key, s.move}];
+    for (const Step& s : game) keys.insert(s.key);
+  }
+  EXPECT_EQ(book.size(), int(keys.size()));
+  EXPECT_EQ(entryCount(book), expected.size());
+  for (const auto& [step, games] : expected)
+    EXPECT_EQ(valueOf(book, Step{step.first, step.second}), games) << packedToUci(step.second);
+}
+
+}  // namespace
+
+TEST(BookBuilder, PgnMainLinesAreKeyedAsTheEngineKeysThem) {
+  TempDir dir;
+  dir.write("games.pgn",
+            "% an escape line the reader passes over\n"
+            "[Event \"The \\\"first\\\" game\"]\n"
+            "[Result \"1-0\"]\n"
+            "\n"
+            "1. e4 e5 {a comment (with a parenthesis; and a semicolon)} 2. Nf3 $1 Nc6\n"
+            "(2... d6 3. d4 (3. Bc4 Be7) exd4) 3. Bb5 a6!? ; to the end of the line 3... Nf6\n"
+            "4.Ba4 Nf6 5. O-O +- Be7 1-0\n"
+            "\n"
+            "[Event \"second\"]\n"
+            "1.e4 c5 2.Nf3 d6 3.d4 cxd4 4.Nxd4 Nf6 5.Nc3 a6 6.Be3 e5 7.Nb3 Be6 8.f3 Be7\n"
+            "9.Qd2 O-O 10.O-O-O Nbd7 11.g4 b5 12.g5 b4 13.Ne2 Ne8 14.f4 a5 15.f5 a4 0-1\n");
+  const ToolRun run = runTool(dir, "games.pgn --plies 40 --lost-moves count");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const OpeningBook book = loadFrom(dir.file("velmar.vbk"));
+  const std::vector<std::vector<Step>> games = {
+      engineSteps("", "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1 f8e7"),
+      engineSteps("",
+                  "e2e4 c7c5 g1f3 d7d6 d2d4 c5d4 f3d4 g8f6 b1c3 a7a6 c1e3 e7e5 d4b3 c8e6 f2f3 f8e7 "
+                  "d1d2 e8g8 e1c1 b8d7 g2g4 b7b5 g4g5 b5b4 c3e2 f6e8 f3f4 a6a5 f4f5 a5a4")};
+  // The variation moves would have added entries of their own.
+  expectGamesCounted(book, games);
+  EXPECT_EQ(valueOf(book, games[0][0]), 2);
+  EXPECT_NE(run.out.find("2 games (0 with errors), 38 positions and 39 moves written to velmar.vbk"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(BookBuilder, SanIsReadInItsCommonForms) {
+  struct Case {
+    const char* fen;
+    const char* movetext;
+    const char* uci;
+  };
+  const Case cases[] = {
+      // Castling in letters and in digits.
+      {"r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1", "1. O-O 0-0-0 2. Kh1 Kb8",
+       "e1g1 e8c8 g1h1 c8b8"},
+      // Promotions with and without "=", under-promotion, a check mark.
+      {"8/1P2k3/8/8/8/8/8/4K3 w - - 0 1", "1. b8Q Kd7 2. Qb5+", "b7b8q e7d7 b8b5"},
+      {"8/1P2k3/8/8/8/8/8/4K3 w - - 0 1", "1. b8=N Kd6 2. Nc6", "b7b8n e7d6 b8c6"},
+      // En passant, marked as such; black to move at the start.
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "1. exd6 e.p. Kf7 2. d7", "e5d6 e8f7 d6d7"},
+      {"4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 30", "30... d5 31. exd6 Kd7 32. Kd2 Ke7", "d7d5 e5d6 e8d7 e1d2"},
+      // Disambiguation by rank where a file would not do, and by file: three knights reach f3.
+      {"4k3/8/8/8/3N3N/8/7N/4K3 w - - 0 1", "1. N2f3 Ke7 2. Ndf5+ Kf6 3. Qd1?", "h2f3 e8e7 d4f5 e7f6"},
+      // Long algebraic, a missing capture mark, and over-specified moves.
+      {"", "1. e2-e4 d7d5 2. ed5 Qd5 3. Ng1-f3 Qxd2+ 4. Nbxd2", "e2e4 d7d5 e4d5 d8d5 g1f3 d5d2 b1d2"},
+  };
+  TempDir dir;
+  std::string pgn;
+  std::vector<std::vector<Step>> games;
+  for (const Case& c : cases) {
+    if (*c.fen) pgn += std::string("[FEN \"") + c.fen + "\"]\n[SetUp \"1\"]\n\n";
+    pgn += std::string(c.movetext) + " *\n\n";
+    games.push_back(engineSteps(c.fen, c.uci));
+  }
+  dir.write("forms.pgn", pgn);
+  const ToolRun run = runTool(dir, "forms.pgn --output forms.vbk");
+  EXPECT_EQ(run.exitCode, 0);
+  // The bad moves: a king stepping next to a pawn's capture square, and a queen white lacks.
+  // Messages number the moves from the FEN's move number.
+  EXPECT_NE(run.err.find("forms.pgn:24: illegal move \"Ke7\" (move 32, black)"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("forms.pgn:29: illegal move \"Qd1?\" (move 3, white)"), std::string::npos)
+      << run.err;
+  expectGamesCounted(loadFrom(dir.file("forms.vbk")), games);
+}
+
+TEST(BookBuilder, TheEnginePlaysTheBuiltBookFromStartposAndFen) {
+  TempDir dir;
+  // Written by a Windows editor: a byte-order mark and CR LF line ends.
+  dir.write("lines.txt",
+            "\xEF\xBB\xBF"
+            "e2e4 e7e5 g1f3 b8c6\r\n# one game a line\r\n\r\ne2e4 e7e5 g1f3 1-0\r\n");
+  dir.write("castle.pgn", "[FEN \"r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1\"]\n1. O-O O-O-O *\n");
+  const ToolRun run = runTool(dir, "lines.txt castle.pgn");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const EngineRun engine = runEngine(
+      "position startpos moves e2e4 e7e5\ngo wtime 60000 btime 60000\n"
+      "position fen r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1 moves e1g1\ngo wtime 60000 btime "
+      "60000\n",
+      "", dir.path());
+  EXPECT_TRUE(contains(engine.output, "opening book: 6 positions")) << engine.output;
+  EXPECT_TRUE(contains(engine.output, "bestmove g1f3\n")) << engine.output;
+  EXPECT_TRUE(contains(engine.output, "bestmove e8c8\n")) << engine.output;
+}
+
+TEST(BookBuilder, BadInputIsReportedByFileAndLineAndTheRestIsBuilt) {
+  TempDir dir;
+  dir.write("bad.pgn",
+            "[Event \"illegal king move\"]\n"
+            "\n"
+            "1. e4 e5 2. Ke2\n"
+            "Nc6 3. Ke4 Nf6 1-0\n"
+            "\n"
+            "[FEN \"not a position\"]\n"
+            "1. e4 *\n"
+            "\n"
+            "[FEN \"4k3/8/8/8/3N3N/8/7N/4K3 w - - 0 1\"]\n"
+            "1. Nf3 *\n"
+            "\n"
+            "1. d4 d5 2. c4 ) { never closed\n");
+  dir.write("lines.txt", "g2g3 g7g6\nb2b3 e7e6 e1e3 d7d5\ne7e8q\n");
+  const ToolRun run = runTool(dir, "bad.pgn missing.txt lines.txt --output bad.vbk --lost-moves count");
+  EXPECT_EQ(run.exitCode, 1);  // the missing file; the book is still written
+  for (const char* message :
+       {"bad.pgn:4: illegal move \"Ke4\" (move 3, white)", "bad.pgn:6: invalid FEN \"not a position\"",
+        "bad.pgn:10: ambiguous move \"Nf3\" (move 1, white)", "bad.pgn:12: ')' without a variation to close",
+        "bad.pgn:12: comment not closed by the end of the file", "cannot read missing.txt",
+        "lines.txt:2: illegal move \"e1e3\" (move 2, white)", "lines.txt:3: illegal move \"e7e8q\""})
+    EXPECT_NE(run.err.find(message), std::string::npos) << message << "\n" << run.err;
+  EXPECT_NE(run.out.find("7 games (5 with errors)"), std::string::npos) << run.out;
+  // Every game counts up to its fault.
+  expectGamesCounted(loadFrom(dir.file("bad.vbk")),
+                     {engineSteps("", "e2e4 e7e5 e1e2 b8c6"), engineSteps("", "d2d4 d7d5 c2c4"),
+                      engineSteps("", "g2g3 g7g6"), engineSteps("", "b2b3 e7e6")});
+
+  EXPECT_EQ(runTool(dir, "lines.txt --plies x").exitCode, 2);
+  EXPECT_EQ(runTool(dir, "lines.txt --colour white").exitCode, 2);
+  EXPECT_EQ(runTool(dir, "--plies 3").exitCode, 2);
+}
+
+TEST(BookBuilder, PliesAndMinGamesLimitWhatIsWritten) {
+  TempDir dir;
+  dir.write("lines.txt", "e2e4 e7e5 g1f3 b8c6\ne2e4 e7e5 g1f3 g8f6\ne2e4 c7c5 g1f3\nd2d4\n");
+  ASSERT_EQ(runTool(dir, "--plies 3 --min-games 2 lines.txt").exitCode, 0);
+  const std::vector<Step> line = engineSteps("", "e2e4 e7e5 g1f3");
+  OpeningBook book = loadFrom(dir.file("velmar.vbk"));
+  EXPECT_EQ(book.size(), 3);
+  EXPECT_EQ(entryCount(book), 3u);
+  EXPECT_EQ(valueOf(book, line[0]), 3);
+  EXPECT_EQ(valueOf(book, line[1]), 2);
+  EXPECT_EQ(valueOf(book, line[2]), 2);
+
+  // No plies: a file with no positions, which the engine takes for no book.
+  ASSERT_EQ(runTool(dir, "--plies=0 lines.txt").exitCode, 0);
+  EXPECT_EQ(loadFrom(dir.file("velmar.vbk")).size(), 0);
+
+  // By default 24 plies. A knight tour back to the start returns to the start key (the minor
+  // pieces carry the moved bit from the start), and a game counts once per position and move.
+  std::string tour;
+  for (int i = 0; i < 8; ++i) tour += "g1f3 g8f6 f3g1 f6g8 ";
+  dir.write("tour.txt", tour + "\n");
+  ASSERT_EQ(runTool(dir, "tour.txt").exitCode, 0);
+  book = loadFrom(dir.file("velmar.vbk"));
+  EXPECT_EQ(book.size(), 4);
+  for (const Step& s : engineSteps("", tour)) EXPECT_EQ(valueOf(book, s), 1);
+
+  // A longer game than that: exactly its first 24 positions.
+  const std::string game =
+      "e2e4 c7c5 g1f3 d7d6 d2d4 c5d4 f3d4 g8f6 b1c3 a7a6 c1e3 e7e5 d4b3 c8e6 f2f3 f8e7 "
+      "d1d2 e8g8 e1c1 b8d7 g2g4 b7b5 g4g5 b5b4 c3e2 f6e8 f3f4 a6a5 f4f5 a5a4";
+  dir.write("long.txt", game + "\n");
+  ASSERT_EQ(runTool(dir, "long.txt").exitCode, 0);
+  std::vector<Step> steps = engineSteps("", game);
+  steps.resize(24);
+  expectGamesCounted(loadFrom(dir.file("velmar.vbk")), {steps});
+}
+
+TEST(BookBuilder, MovesOnlyTheLosersPlayedAreMarkedNeverToPlay) {
+  TempDir dir;
+  dir.write("results.pgn",
+            "1. e4 e5 1-0\n"
+            "1. e4 c5 1-0\n"
+            "1. e4 c5 0-1\n"
+            "1. g4 0-1\n"
+            "1. b3 d5 *\n"
+            "[Result \"1-0\"]\n1. f3 e5\n"  // no result token: the tag's result stands
+            "[Result \"1/2-1/2\"]\n1. a3\n");
+  ASSERT_EQ(runTool(dir, "results.pgn").exitCode, 0);
+  const std::vector<Step> e4e5 = engineSteps("", "e2e4 e7e5"), e4c5 = engineSteps("", "e2e4 c7c5");
+  const std::vector<Step> g4 = engineSteps("", "g2g4"), b3 = engineSteps("", "b2b3 d7d5");
+  const std::vector<Step> f3e5 = engineSteps("", "f2f3 e7e5"), a3 = engineSteps("", "a2a3");
+  OpeningBook book = loadFrom(dir.file("velmar.vbk"));
+  EXPECT_EQ(valueOf(book, e4e5[0]), 3);
+  EXPECT_EQ(valueOf(book, e4e5[1]), -1);
+  EXPECT_EQ(valueOf(book, e4c5[1]), 2);  // lost once, won once
+  EXPECT_EQ(valueOf(book, g4[0]), -1);
+  EXPECT_EQ(valueOf(book, b3[1]), 1);  // result unknown
+  EXPECT_EQ(valueOf(book, f3e5[1]), -1);
+  EXPECT_EQ(valueOf(book, a3[0]), 1);
+
+  ASSERT_EQ(runTool(dir, "results.pgn --lost-moves count").exitCode, 0);
+  book = loadFrom(dir.file("velmar.vbk"));
+  EXPECT_EQ(valueOf(book, e4e5[1]), 1);
+  EXPECT_EQ(valueOf(book, g4[0]), 1);
+}
