@@ -145,3 +145,20 @@ TEST(Book, GoPlaysFromTheBookOnlyWhenTimedAndAllowed) {
   const EngineRun outOfBook = runEngine("position startpos moves e2e4\ngo movetime 50\nisready\n", "", dir);
   EXPECT_NE(outOfBook.output.find("info depth 1"), std::string::npos);
 }
+
+TEST(Book, DefaultBookPlaysOpeningsThenTheEngineSearches) {
+  const std::string dir = scratchDir("velmar_default_book");
+  std::filesystem::copy_file(VELMAR_DEFAULT_BOOK, dir + "/velmar.vbk");
+  const EngineRun run = runEngine("position startpos\ngo wtime 60000 btime 60000\nisready\n", "", dir);
+  EXPECT_EQ(run.output.rfind("opening book: ", 0), 0u) << run.output;
+  EXPECT_EQ(run.output.find("info"), std::string::npos) << run.output;
+  const size_t at = run.output.find("bestmove ");
+  ASSERT_NE(at, std::string::npos);
+  // The book move is one of the main first moves, and legal.
+  const std::string move = run.output.substr(at + 9, run.output.find('\n', at) - at - 9);
+  EXPECT_TRUE(move == "e2e4" || move == "d2d4" || move == "c2c4" || move == "g1f3") << move;
+  // A position no opening line reaches is searched.
+  const EngineRun searched =
+      runEngine("position startpos moves a2a3 h7h6 h2h3\ngo wtime 60000 btime 60000\nisready\n", "", dir);
+  EXPECT_NE(searched.output.find("info depth 1"), std::string::npos) << searched.output;
+}

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "board/board.h"
 #include "eval/params.h"
 #include "eval/personality.h"
@@ -41,7 +43,10 @@ class Personality : public testing::Test {
   }
   int32_t value(const char* name) { return getParam(*findParam(name)); }
 
-  std::string path_ = testing::TempDir() + "velmar_personality.txt";
+  // One file per test and process: ctest runs tests side by side.
+  std::string path_ = testing::TempDir() + "velmar_personality_" +
+                      testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                      std::to_string(getpid()) + ".txt";
 };
 
 }  // namespace
