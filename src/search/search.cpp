@@ -71,6 +71,22 @@ void reportStatus(SearchContext& ctx, uint32_t now) {
               ctx.tt.hashfull());
 }
 
+// Steps 11.1-11.5, the same for every move of both node kinds. True when the node must unwind.
+bool mustUnwind(SearchContext& ctx, PlyRecord& row, Move m, int& quietCount) {
+  // 11.1 Late move reductions count the non-capturing moves (promotions included).
+  if (!(m.flags & (MoveCapture | MoveCastle))) ++quietCount;
+  // 11.2 The move in progress at this ply.
+  row.current = m;
+  // 11.3 A stop unwinds the search without storing.
+  if (ctx.stopSearch) return true;
+  // 11.4 The clock and the node budget.
+  const uint32_t now = readClock();
+  if (limitReachedAt(ctx, now)) return true;
+  // 11.5 The periodic status line.
+  reportStatus(ctx, now);
+  return false;
+}
+
 // The side to move has a piece besides king and pawns; without one, zugzwang makes passing unsound.
 bool hasPieces(const Board& b, int colour) {
   return b.pieces(Knight, colour) | b.pieces(Bishop, colour) | b.pieces(Rook, colour) |
@@ -176,17 +192,8 @@ int searchNonPV(SearchContext& ctx, int depth, int ply, int alpha, bool nullAllo
   Move cutMove{}, m;
   while (picker.next(m)) {
     anyMove = true;
-    // 11.1 Late move reductions count the non-capturing moves (promotions included).
-    if (!(m.flags & (MoveCapture | MoveCastle))) ++quietCount;
-    // 11.2 The move in progress at this ply.
-    row.current = m;
-    // 11.3 A stop unwinds the search without storing.
-    if (ctx.stopSearch) return alpha;
-    // 11.4 The clock and the node budget.
-    const uint32_t now = readClock();
-    if (limitReachedAt(ctx, now)) return alpha;
-    // 11.5 The periodic status line.
-    reportStatus(ctx, now);
+    // 11.1-11.5 Count and record the move; unwind on a stop or a spent limit.
+    if (mustUnwind(ctx, row, m, quietCount)) return alpha;
     // 11.6 Extensions.
     const bool checks = givesCheck(b, m, candidates);
     const int child = childDepth(b, m, depth, checks, mateThreat);
@@ -291,17 +298,8 @@ int searchPV(SearchContext& ctx, int depth, int ply, int alpha, int beta) {
   Move cutMove{}, m;
   while (picker.next(m)) {
     anyMove = true;
-    // 11.1 Late move reductions count the non-capturing moves (promotions included).
-    if (!(m.flags & (MoveCapture | MoveCastle))) ++quietCount;
-    // 11.2 The move in progress at this ply.
-    row.current = m;
-    // 11.3 A stop unwinds the search without storing.
-    if (ctx.stopSearch) return alpha;
-    // 11.4 The clock and the node budget.
-    const uint32_t now = readClock();
-    if (limitReachedAt(ctx, now)) return alpha;
-    // 11.5 The periodic status line.
-    reportStatus(ctx, now);
+    // 11.1-11.5 Count and record the move; unwind on a stop or a spent limit.
+    if (mustUnwind(ctx, row, m, quietCount)) return alpha;
     // 11.6 Extensions.
     const bool checks = givesCheck(b, m, candidates);
     const int child = childDepth(b, m, depth, checks, false);
