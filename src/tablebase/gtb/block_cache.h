@@ -1,0 +1,43 @@
+// Decoded blocks kept for reuse, least recently used first out. All memory is taken when the
+// cache is made; finding, using and replacing a block allocates nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tablebase/gtb/block.h"
+
+namespace gtb {
+
+class BlockCache {
+ public:
+  explicit BlockCache(size_t units);
+
+  // The values of block `block` of `ending`, or nullptr when it is not held.
+  const Dtm* find(int ending, uint32_t block);
+
+  // The storage of the least recently used unit, now claimed for (ending, block). Until it is
+  // filled the caller must `drop` it on failure.
+  Dtm* claim(int ending, uint32_t block);
+  void drop(int ending, uint32_t block);
+
+  size_t units() const { return keys.size(); }
+
+ private:
+  static constexpr uint64_t Empty = ~uint64_t(0);
+  static uint64_t keyOf(int ending, uint32_t block) { return uint64_t(ending) << 32 | block; }
+  size_t bucketOf(uint64_t key) const;
+  void unlinkBucket(size_t unit);
+  void touch(size_t unit);
+  void makeOldest(int32_t unit);
+
+  std::vector<Dtm> values;       // units x BlockPositions
+  std::vector<uint64_t> keys;    // per unit
+  std::vector<int32_t> newer, older;  // the recency list
+  std::vector<int32_t> chain;    // next unit in the same hash bucket
+  std::vector<int32_t> buckets;  // first unit of each bucket
+  int32_t newest = -1, oldest = -1;
+};
+
+}  // namespace gtb
