@@ -58,7 +58,8 @@ constexpr const char* benchPositions[] = {
 BenchResult runBench(int depth) {
   BenchResult result;
   const uint32_t start = tickNow();
-  // A fresh context: nothing cached from earlier searches may change the count.
+  // A fresh context: nothing cached from earlier searches may change the count, and no tablebase
+  // set, so the count does not depend on which tables the machine has.
   auto ctx = std::make_unique<SearchContext>();
   ctx->silent = true;
   for (const char* fen : benchPositions) {

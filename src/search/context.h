@@ -15,6 +15,7 @@
 #include "eval/evaluator.h"
 #include "search/limits.h"
 #include "search/tt.h"
+#include "tablebase/tablebase_set.h"
 
 constexpr int MaxPly = 120;      // deeper nodes go straight to the quiescence search
 constexpr int PvColumns = 122;
@@ -69,7 +70,7 @@ struct SearchContext {
   PlyRecord pvTable[PlyRows] = {};
   TranspositionTable tt;
   std::unique_ptr<BitEval> evaluator;
-  void* tablebases = nullptr;  // set once endgame tablebases are available
+  std::unique_ptr<TablebaseSet> tablebases;  // none when no complete group of tables was found
 
   // The game position in both forms, kept in step by the command loop between searches.
   Board board;
@@ -84,8 +85,8 @@ struct SearchContext {
   std::atomic<bool> pondering{false};
   uint64_t nodes = 0;
   uint64_t tbhits = 0;
-  int32_t tbMaxMen = 0;
-  int32_t tbUsage = 2;
+  int32_t tbMaxMen = 0;  // positions with more men are not probed; lowered when a probe fails
+  int32_t tbUsage = 2;  // 0 never, 1 at the root's children only, 2 wherever enough depth remains
   bool silent = false;  // no "info" or "bestmove" lines (the bench)
 };
 

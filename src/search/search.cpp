@@ -17,6 +17,7 @@
 #include "search/score.h"
 #include "search/search.h"
 #include "search/search_params.h"
+#include "search/tablebase_probe.h"
 #include "search/think.h"
 
 namespace {
@@ -49,16 +50,17 @@ bool tableAnswers(SearchContext& ctx, int ply, int dp, int alpha, int beta, bool
   return true;
 }
 
-// Step 7: endgame tablebases. TABLEBASE HOOK: velmar has no tablebase access yet, so the context
-// carries no tablebase set (null, tbMaxMen 0) and nothing is ever probed. The conditions are the
-// ones a probe will run under; the probe itself goes where the marked line is.
+// Step 7: endgame tablebases. Only where they pay: positions small enough for the tables found,
+// at the root's children under "root", or with enough depth left that the probe saves a search.
 bool tablebaseScore(SearchContext& ctx, int ply, int dp, int& score) {
   if (!ctx.tablebases || ctx.tbUsage == 0 || ctx.tbMaxMen <= 2) return false;
   const bool wanted = (ctx.tbUsage == 1 && ply == 1) || (ctx.tbUsage == 2 && dp >= 4);
   if (!wanted || popCount(ctx.board.occupancy()) > ctx.tbMaxMen) return false;
-  // TABLEBASE HOOK: probe here; on success count it in ctx.tbhits, set `score` and return true.
-  (void)score;
-  return false;
+  const int found = probeTablebaseScore(ctx, ply);
+  if (found == NoTablebaseScore) return false;
+  ++ctx.tbhits;
+  score = found;
+  return true;
 }
 
 // Step 11.5: after two silent seconds print the figures, so the GUI knows the search is alive.
@@ -275,7 +277,9 @@ int searchPV(SearchContext& ctx, int depth, int ply, int alpha, int beta) {
   int score;
   if (tableAnswers(ctx, ply, dp, alpha, beta, true, hashMove, score)) return score;
   // 7. A tablebase score is exact, but the PV still wants its moves: narrow the window around it.
-  if (tablebaseScore(ctx, ply, dp, score)) {
+  const bool tableKnown = tablebaseScore(ctx, ply, dp, score);
+  const int tableScore = score;
+  if (tableKnown) {
     alpha = std::max(alpha, score - 1);
     beta = std::min(beta, score + 1);
     if (alpha >= beta) return score;  // the known score lies outside the window already
@@ -351,8 +355,11 @@ int searchPV(SearchContext& ctx, int depth, int ply, int alpha, int beta) {
     updateKillers(row, cutMove);
     updateHistory(ctx.historyTable, b, dp, cutMove);
   }
-  // 13. Remember what this window proved: an upper bound, the exact score, or a lower bound.
-  const Bound bound = best <= origAlpha ? BoundUpper : best < beta ? BoundExact : BoundLower;
+  // 13. Remember what this window proved: an upper bound, the exact score, or a lower bound. A
+  // tablebase score stands whatever the moves' search found: below the probing depth that search
+  // cannot see the mate, and its verdict would put a wrong bound in the table.
+  Bound bound = best <= origAlpha ? BoundUpper : best < beta ? BoundExact : BoundLower;
+  if (tableKnown) best = tableScore, bound = BoundExact;
   ctx.tt.store(b.hash, ply, dp, bound, best, row.pv[ply]);
   // 14. Fail-soft: the best score, wherever it lies.
   return best;
