@@ -9,6 +9,8 @@
 #include "book/book.h"
 #include "frontend/command_line.h"
 #include "frontend/diagnostics.h"
+#include "frontend/options.h"
+#include "frontend/settings.h"
 #include "frontend/startup.h"
 #include "frontend/uci.h"
 #include "search/bench.h"
@@ -42,6 +44,9 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     return 1;
   }
+  // The tablebases at the default path, if any are there; silent either way, as a GUI sets the
+  // path it wants right after start-up.
+  openTablebases(engine->context(), engineSettings);
   engine->start();
   if (engine->context().evaluator) engine->context().evaluator->skill = skill;
   commandLoop(*engine, stdin);

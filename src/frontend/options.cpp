@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 
 #include "eval/params.h"
 #include "eval/personality.h"
@@ -18,7 +19,32 @@ void clearHash(SearchContext& g) {
   std::printf("info string Hash table cleared\n");
 }
 
+// Rebuilds the tablebase set from the settings; without tables found the engine stays without one.
+void reopenTablebases(SearchContext& g, const EngineSettings& settings) {
+  if (!openTablebases(g, settings)) std::printf("info string no GTB found\n");
+}
+
+// The tokens from `from` on, joined with single spaces: a path may contain blanks.
+std::string joinedFrom(const std::vector<std::string>& t, size_t from) {
+  std::string text;
+  for (size_t i = from; i < t.size(); ++i) text += (i > from ? " " : "") + t[i];
+  return text;
+}
+
 }  // namespace
+
+bool openTablebases(SearchContext& g, const EngineSettings& settings) {
+  g.tablebases.reset();
+  g.tbMaxMen = 0;
+  try {
+    g.tablebases = std::make_unique<TablebaseSet>(settings.tablebasePath, size_t(settings.tablebaseCacheMb) << 20);
+  } catch (const std::exception&) {
+    return false;  // no memory for the cache: play without tables
+  }
+  g.tbMaxMen = g.tablebases->maxMen;
+  if (g.tbMaxMen == 0) g.tablebases.reset();
+  return g.tbMaxMen != 0;
+}
 
 // Options that change what the search reads (the table, the evaluator, the settings a search
 // is started with) wait for a running search first; OwnBook and the named parameters do not.
@@ -33,8 +59,22 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     return;
   }
   if (t[3] != "value") return;
-  // The tablebase options take no value token; until tablebases are probed they do nothing.
-  if (name == "GaviotaTbPath" || name == "TBUsage") return;
+  // These two accept an empty value: no path, or the default usage.
+  if (name == "GaviotaTbPath") {
+    engine.stopAndWait();
+    settings.tablebasePath = joinedFrom(t, 4);
+    reopenTablebases(g, settings);
+    return;
+  }
+  if (name == "TBUsage") {
+    engine.stopAndWait();
+    const std::string word = t.size() > 4 ? t[4] : "";
+    settings.tbUsage = word == "never" ? 0 : word == "root" ? 1 : 2;
+    g.tbUsage = settings.tbUsage;
+    constexpr const char* usageNames[] = {"never", "root", "always"};
+    std::printf("info string TB usage set to %s\n", usageNames[settings.tbUsage]);
+    return;
+  }
   if (t.size() < 5) return;
   const std::string& value = t[4];
 
@@ -56,7 +96,10 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     g.tt.resize(megabytes);
     std::printf("info string Hash table size set to %d MB\n", megabytes);
   } else if (name == "GaviotaTbCache") {
-    // Recognised; the cache belongs to the tablebase access, which the engine does not have yet.
+    engine.stopAndWait();
+    settings.tablebaseCacheMb = clampedNumber(value, 1, 1024);
+    std::printf("info string GTB cache size set to %d MB\n", settings.tablebaseCacheMb);
+    reopenTablebases(g, settings);
   } else if (name == "MultiPV") {
     settings.multiPv = clampedNumber(value, 1, 256);
     engine.stopAndWait();

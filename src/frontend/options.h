@@ -1,4 +1,4 @@
-// "setoption" and the personality commands.
+// "setoption", the tablebase set it rebuilds, and the personality commands.
 #pragma once
 
 #include <string>
@@ -6,6 +6,10 @@
 
 #include "frontend/settings.h"
 #include "search/thread.h"
+
+// Replaces the context's tablebase set by one opened with the settings' path and cache size;
+// false, and no set, when no complete group of tables is there.
+bool openTablebases(SearchContext& g, const EngineSettings& settings);
 
 void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& tokens);
 void loadPersonalityCommand(const std::vector<std::string>& tokens);

@@ -1,0 +1,145 @@
+// The tablebase options and the probes a search makes, through the engine binary: the replies,
+// a set rebuilt on every change, mates scored from the tables, tbhits under each usage, and a
+// failed probe lowering the men count.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/test_positions.h"
+#include "frontend/engine_pipe.h"
+#include "frontend/engine_process.h"
+#include "tablebase/tablebase_set.h"
+
+namespace {
+
+const std::string TableDir = "/usr/share/gaviotatb/gtb4";
+const std::string UseTables = "setoption name GaviotaTbPath value " + TableDir + "\n";
+constexpr const char* Krk = "8/8/8/8/8/3k4/8/3KR3 w - - 0 1";
+
+// The figures of the last "info ... score" line of a search.
+struct LastReport {
+  std::string kind;  // "cp" or "mate"; empty when there was no such line
+  long value = 0, tbhits = -1;
+};
+
+LastReport lastReport(const std::string& output) {
+  LastReport r;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("info ", 0) != 0 || !contains(line, " score ")) continue;
+    std::istringstream words(line);
+    for (std::string w; words >> w;) {
+      if (w == "score") words >> r.kind >> r.value;
+      if (w == "tbhits") words >> r.tbhits;
+    }
+  }
+  return r;
+}
+
+int count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Sends the set-up and a search of `fen` to depth `depth`; what the engine printed up to its
+// "bestmove" (the search runs to the end: nothing follows that could stop it).
+std::string searchOutput(EnginePipe& e, const std::string& setup, const std::string& fen, int depth) {
+  std::vector<std::string> lines;
+  EXPECT_TRUE(e.send(setup + "position fen " + fen + "\ngo depth " + std::to_string(depth) + "\n"));
+  EXPECT_TRUE(e.waitFor("bestmove ", 60000 * SlowBuildFactor, &lines)) << e.transcript;
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  return text;
+}
+
+LastReport search(const std::string& setup, const std::string& fen, int depth) {
+  EnginePipe e;
+  return lastReport(searchOutput(e, setup, fen, depth));
+}
+
+}  // namespace
+
+TEST(TablebaseOptions, RepliesClampAndRebuildOnEveryChange) {
+  // A temporary copy of the tables in a directory whose name has blanks.
+  char dirTemplate[] = "/tmp/velmar tb-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::filesystem::path spaced = dirTemplate;
+  for (const auto& file : std::filesystem::directory_iterator(TableDir))
+    std::filesystem::copy_file(file.path(), spaced / file.path().filename());
+  const std::string spacedTokens = "/tmp/velmar   tb-" + spaced.string().substr(std::string("/tmp/velmar tb-").size());
+
+  const EngineRun run = runEngine(
+      "setoption name GaviotaTbPath value /nonexistent/velmar-tables\n"
+      "setoption name GaviotaTbPath value\n"
+      "setoption name GaviotaTbCache value 0\n"
+      "setoption name GaviotaTbCache value 5000\n" +
+      UseTables +
+      "setoption name GaviotaTbCache value 12abc\n"
+      "setoption name GaviotaTbPath value /nonexistent/velmar-tables;" + spacedTokens + "\n"
+      "setoption name TBUsage value\n"
+      "setoption name TBUsage value root\n"
+      "setoption name TBUsage value never\n"
+      "setoption name TBUsage value sometimes\n");
+  std::filesystem::remove_all(spaced);
+  // The first line is about the opening book, which depends on the directory the test runs in.
+  EXPECT_EQ(run.output.substr(run.output.find('\n') + 1),
+            "info string no GTB found\n"
+            "info string no GTB found\n"
+            "info string GTB cache size set to 1 MB\n"
+            "info string no GTB found\n"
+            "info string GTB cache size set to 1024 MB\n"
+            "info string no GTB found\n"
+            "info string GTB cache size set to 12 MB\n"
+            "info string TB usage set to always\n"
+            "info string TB usage set to root\n"
+            "info string TB usage set to never\n"
+            "info string TB usage set to always\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(TablebaseOptions, SearchReportsTheTablesMateAndCountsHits) {
+  gtb::Answer answer;
+  TablebaseSet set(TableDir, size_t(1) << 20);
+  ASSERT_TRUE(probeTablebase(set, boardFromFen(Krk), answer));
+  ASSERT_EQ(answer.outcome, gtb::WhiteMates);
+
+  const LastReport withTables = search(UseTables, Krk, 10);
+  EXPECT_EQ(withTables.kind, "mate");
+  EXPECT_EQ(withTables.value, (answer.plies + 1) / 2);
+  EXPECT_GT(withTables.tbhits, 0);
+
+  const LastReport never = search(UseTables + "setoption name TBUsage value never\n", Krk, 10);
+  EXPECT_EQ(never.tbhits, 0);
+  // Without tables at all (the default path is not there) nothing is probed either.
+  EXPECT_EQ(search("setoption name GaviotaTbPath value /nonexistent/velmar-tables\n", Krk, 8).tbhits, 0);
+}
+
+TEST(TablebaseOptions, RootUsageProbesOnlyTheRootsChildren) {
+  const std::string root = UseTables + "setoption name TBUsage value root\n";
+  // Three men appear two plies down at the earliest (the h5 pawn, or the rook, falls then):
+  // "always" probes them, "root" does not.
+  const char* captureLater = "8/8/8/7p/8/3k4/8/3KR3 w - - 0 1";
+  EXPECT_GT(search(UseTables, captureLater, 10).tbhits, 0);
+  EXPECT_EQ(search(root, captureLater, 10).tbhits, 0);
+  // Rxe4 leaves three men one ply down: "root" probes there.
+  EXPECT_GT(search(root, "8/8/8/8/4p3/3k4/8/3KR3 w - - 0 1", 8).tbhits, 0);
+}
+
+TEST(TablebaseOptions, FailedProbeLowersMaxMenUntilTheSetIsRebuilt) {
+  EnginePipe e;
+  // Black keeps its castling right one ply down: the tables cannot answer, probing drops to two men.
+  const std::string output = searchOutput(e, UseTables, "r3k3/8/8/8/8/8/8/4K3 w q - 0 1", 8);
+  EXPECT_EQ(count(output, "info string tb max men set to"), 1) << output;
+  EXPECT_TRUE(contains(output, "info string tb max men set to 2\n")) << output;
+  // After that nothing is probed, not even KRK; setting the same path again restores the set.
+  // (A new game each time, or the table would answer the root from the search before.)
+  EXPECT_EQ(lastReport(searchOutput(e, "ucinewgame\n", Krk, 10)).tbhits, 0);
+  EXPECT_GT(lastReport(searchOutput(e, "ucinewgame\n" + UseTables, Krk, 10)).tbhits, 0);
+  EXPECT_EQ(e.waitExit(5000 * SlowBuildFactor), 0);
+}
