@@ -4,7 +4,7 @@ namespace gtb {
 
 BlockCache::BlockCache(size_t count) {
   if (count == 0) count = 1;
-  values.resize(count * BlockPositions);
+  values.reset(new Dtm[count * BlockPositions]);
   keys.assign(count, Empty);
   newer.resize(count);
   older.resize(count);

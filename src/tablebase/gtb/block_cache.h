@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "tablebase/gtb/block.h"
@@ -32,7 +33,7 @@ class BlockCache {
   void touch(size_t unit);
   void makeOldest(int32_t unit);
 
-  std::vector<Dtm> values;       // units x BlockPositions
+  std::unique_ptr<Dtm[]> values;  // units x BlockPositions, left untouched until used
   std::vector<uint64_t> keys;    // per unit
   std::vector<int32_t> newer, older;  // the recency list
   std::vector<int32_t> chain;    // next unit in the same hash bucket

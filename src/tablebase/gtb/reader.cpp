@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 
 #include "tablebase/gtb/block.h"
 #include "tablebase/gtb/block_cache.h"
@@ -120,7 +122,11 @@ struct Reader::State {
     const int n = int(dirs.size());
     for (int k = 0; k < n; ++k) {
       const int d = (f.directory + k) % n;
-      if (std::FILE* handle = std::fopen(tableFileName(dirs[size_t(d)], endingName(ending)).c_str(), "rb")) {
+      const std::string name = tableFileName(dirs[size_t(d)], endingName(ending));
+      // Only plain files: opening a pipe or a device of that name could wait forever.
+      std::error_code error;
+      if (!std::filesystem::is_regular_file(name, error)) continue;
+      if (std::FILE* handle = std::fopen(name.c_str(), "rb")) {
         f.handle = handle;
         f.directory = d;
         openOrder[openCount++] = ending;
