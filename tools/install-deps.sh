@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages velmar builds and tests with, when they are missing.
 set -euo pipefail
-packages=(g++ cmake make liblzma-dev libgtest-dev googletest libbenchmark-dev)
+packages=(g++ cmake make liblzma-dev libgtest-dev googletest libbenchmark-dev gaviotatb libgaviotatb-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
