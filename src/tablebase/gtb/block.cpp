@@ -32,8 +32,9 @@ bool unpackBlock(const uint8_t* packed, size_t packedSize, uint8_t* out, size_t 
 
   lzma_options_lzma options;
   if (!readProperties(header + 1, options)) return false;
-  // The blocks carry no end marker, so the decoder is told the unpacked size; it then ends
-  // the stream itself, which also lets the x86 filter hand over its last bytes. A block never
+  // The published tables end their blocks without an end marker, so the decoder is told the
+  // unpacked size; it then ends the stream itself (a marker, where there is one, is accepted),
+  // which also lets the x86 filter hand over its last bytes. A block never
   // reaches back further than its own length, so a dictionary of that length is enough.
   if (options.dict_size > size) options.dict_size = size < LZMA_DICT_SIZE_MIN ? LZMA_DICT_SIZE_MIN : uint32_t(size);
   options.ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;

@@ -1,7 +1,7 @@
 // One compressed block of a ".gtb.cp4" file: a marker byte, a 14-byte header (filter flag,
-// five LZMA property bytes, eight bytes no reader relies on), then raw LZMA1 data without an
-// end marker, which unpacks to one byte per position. Each byte is widened to a distance to
-// mate.
+// five LZMA property bytes, eight bytes no reader relies on), then raw LZMA1 data (without an
+// end marker in the published tables), which unpacks to one byte per position. Each byte is
+// widened to a distance to mate.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,7 @@
 // Damaged tables: whatever is wrong with one ending's file, probing it answers nothing (no crash,
 // no hang) and the other endings keep answering. Also the directories of a path text.
+#include <sys/stat.h>
+
 #include <functional>
 #include <random>
 
@@ -109,4 +111,14 @@ TEST(GtbBadFiles, PathListFindsTablesInEveryDirectory) {
   EXPECT_EQ(one.directories(), std::vector<std::string>{a.path()});
   EXPECT_TRUE(probeVelmar(one, kxk(gtb::Queen, 0)).ok);
   EXPECT_FALSE(probeVelmar(one, kxk(gtb::Rook, 0)).ok);
+}
+
+TEST(GtbBadFiles, PipeNamedLikeATableIsPassedOver) {
+  // Opening a pipe waits for a writer; the reader must not even try.
+  TempDir dir;
+  ASSERT_TRUE(writeFile(dir.file("krk.gtb.cp4"), table("krk")));
+  ASSERT_EQ(mkfifo(dir.file("kqk.gtb.cp4").c_str(), 0600), 0);
+  gtb::Reader reader(dir.path(), size_t(1) << 20);
+  EXPECT_FALSE(probeVelmar(reader, kxk(gtb::Queen, 0)).ok);
+  EXPECT_TRUE(probeVelmar(reader, kxk(gtb::Rook, 0)).ok);
 }
