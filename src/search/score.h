@@ -5,8 +5,10 @@ constexpr int MateValue = 32767;  // a side mated at ply p scores p - MateValue
 constexpr int NoScore = -32767;   // no score yet: the initial best, unsearched root moves
 constexpr int DrawScore = 0;
 
-// Scores reported as "score mate N".
-constexpr int ReportedMateBound = 32645;
+// Scores reported as "score mate N": every mate, the tablebases' included, whose distances
+// (up to 255 plies beyond the probing node) go far past any the search finds itself. The
+// evaluation stays below this bound.
+constexpr int ReportedMateBound = 31767;
 constexpr bool isReportedMate(int score) { return score >= ReportedMateBound || score < -(ReportedMateBound - 1); }
 
 // Scores the transposition table corrects by the ply they were found at.

@@ -13,6 +13,8 @@
 #include "board/test_positions.h"
 #include "frontend/engine_pipe.h"
 #include "frontend/engine_process.h"
+#include "tablebase/gtb/gtb_support.h"
+#include "tablebase/gtb/table_writer.h"
 #include "tablebase/tablebase_set.h"
 
 namespace {
@@ -142,4 +144,19 @@ TEST(TablebaseOptions, FailedProbeLowersMaxMenUntilTheSetIsRebuilt) {
   EXPECT_EQ(lastReport(searchOutput(e, "ucinewgame\n", Krk, 10)).tbhits, 0);
   EXPECT_GT(lastReport(searchOutput(e, "ucinewgame\n" + UseTables, Krk, 10)).tbhits, 0);
   EXPECT_EQ(e.waitExit(5000 * SlowBuildFactor), 0);
+}
+
+TEST(TablebaseOptions, DistantTableMateIsReportedAsMate) {
+  // KQK tables in which white mates in 104 moves from everywhere: stored bytes 40 << 2 (white to
+  // move, 207 plies) and 40 << 2 | 3 (black to move, 206), further than the search's own mates go.
+  gtbtest::TempDir dir;
+  for (const char* name : {"krk", "kbk", "knk", "kpk"})
+    std::filesystem::copy_file(TableDir + "/" + name + ".gtb.cp4", dir.file(std::string(name) + ".gtb.cp4"));
+  const uint64_t size = gtb::endingSize(gtb::findEnding("kqk"));
+  ASSERT_TRUE(gtbtest::writeFile(dir.file("kqk.gtb.cp4"), gtbtest::buildTable(size, [&](int side, uint64_t block) {
+    return gtbtest::encodeBlock(std::vector<uint8_t>(gtbtest::blockEntries(size, block), side == 0 ? 160 : 163));
+  })));
+  const LastReport r = search("setoption name GaviotaTbPath value " + dir.path() + "\n", "8/8/8/8/8/3k4/8/3KQ3 w - - 0 1", 6);
+  EXPECT_EQ(r.kind, "mate");
+  EXPECT_EQ(r.value, 104);
 }
