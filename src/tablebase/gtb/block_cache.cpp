@@ -47,33 +47,11 @@ Dtm* BlockCache::claim(int ending, uint32_t block) {
   return &values[unit * BlockPositions];
 }
 
-void BlockCache::drop(int ending, uint32_t block) {
-  const uint64_t key = keyOf(ending, block);
-  for (int32_t u = buckets[bucketOf(key)]; u >= 0; u = chain[u])
-    if (keys[u] == key) {
-      unlinkBucket(size_t(u));
-      keys[u] = Empty;
-      makeOldest(u);  // an unfilled unit is the first to be claimed again
-      return;
-    }
-}
-
 void BlockCache::unlinkBucket(size_t unit) {
   int32_t* link = &buckets[bucketOf(keys[unit])];
   while (*link >= 0 && *link != int32_t(unit)) link = &chain[*link];
   if (*link >= 0) *link = chain[unit];
   chain[unit] = -1;
-}
-
-void BlockCache::makeOldest(int32_t u) {
-  if (oldest == u) return;
-  if (older[u] >= 0) newer[older[u]] = newer[u];
-  if (newer[u] >= 0) older[newer[u]] = older[u];
-  else newest = older[u];
-  older[u] = -1;
-  newer[u] = oldest;
-  older[oldest] = u;
-  oldest = u;
 }
 
 void BlockCache::touch(size_t unit) {

@@ -18,10 +18,9 @@ class BlockCache {
   // The values of block `block` of `ending`, or nullptr when it is not held.
   const Dtm* find(int ending, uint32_t block);
 
-  // The storage of the least recently used unit, now claimed for (ending, block). Until it is
-  // filled the caller must `drop` it on failure.
+  // The storage of the least recently used unit, now claimed for (ending, block); the caller
+  // fills it at once (blocks are claimed only once they have decoded).
   Dtm* claim(int ending, uint32_t block);
-  void drop(int ending, uint32_t block);
 
   size_t units() const { return keys.size(); }
 
@@ -31,7 +30,6 @@ class BlockCache {
   size_t bucketOf(uint64_t key) const;
   void unlinkBucket(size_t unit);
   void touch(size_t unit);
-  void makeOldest(int32_t unit);
 
   std::unique_ptr<Dtm[]> values;  // units x BlockPositions, left untouched until used
   std::vector<uint64_t> keys;    // per unit
