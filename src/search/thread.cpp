@@ -62,10 +62,11 @@ bool ThinkThread::searching() {
 }
 
 void ThinkThread::ponderHit() {
-  ctx_.pondering.store(false, std::memory_order_relaxed);
-  // A ponder search that has not started yet never ponders: it starts on the normal clock.
+  // Under the lock the search thread takes a queued search with: a search already taken has set
+  // `pondering` and this clears it; one still queued starts on the normal clock.
   std::lock_guard lock(mutex_);
   for (SearchLimits& limits : limitsQueue_) limits.ponder = false;
+  ctx_.pondering.store(false, std::memory_order_relaxed);
 }
 
 void ThinkThread::run() {
