@@ -8,6 +8,7 @@
 #include "board/refgen.h"
 #include "book/book.h"
 #include "frontend/tokens.h"
+#include "search/clock.h"
 
 namespace {
 
@@ -48,7 +49,10 @@ GoRequest parseGo(const std::vector<std::string>& t, int multiPv) {
   r.limits.multiPv = uint16_t(multiPv);
   GoClock& c = r.clock;
   bool searchMovesSeen = false;
-  auto clearClocks = [&c] { c.wtime = c.btime = c.winc = c.binc = 0; };
+  auto clearClocks = [&c] {
+    c.wtime = c.btime = c.winc = c.binc = 0;
+    c.given = false;
+  };
   for (size_t i = 1; i < t.size(); ++i) {
     const std::string& w = t[i];
     const bool hasNumber = i + 1 < t.size();
@@ -61,8 +65,10 @@ GoRequest parseGo(const std::vector<std::string>& t, int multiPv) {
     } else if (w == "movestogo") {
       readInto(c.movesToGo);
     } else if (w == "wtime") {
+      c.given |= hasNumber;
       readInto(c.wtime);
     } else if (w == "btime") {
+      c.given |= hasNumber;
       readInto(c.btime);
     } else if (w == "winc") {
       readInto(c.winc);
@@ -76,6 +82,7 @@ GoRequest parseGo(const std::vector<std::string>& t, int multiPv) {
       readInto(r.limits.depth);
     } else if (w == "infinite") {
       r.limits.moveTime = 0;
+      r.limits.infinite = true;
       clearClocks();
     } else if (w == "movetime") {
       if (!hasNumber) continue;
@@ -121,29 +128,32 @@ Allotment formulaAllotment(const GoClock& c, int side) {
   return a;
 }
 
-// 50 ms covers the pipe, the GUI and the last stretch of the search after its deadline; on a
-// clock under half a second a tenth of what is left is kept back instead.
-int32_t safetyMargin(int32_t ownTime) { return std::clamp(ownTime / 10, 0, 50); }
-
-Allotment timeAllotment(const GoClock& c, int side) {
+Allotment timeAllotment(const GoClock& c, int side, int32_t overhead) {
   Allotment a = formulaAllotment(c, side);
   const int64_t own = side == White ? c.wtime : c.btime;
-  const int64_t usable = std::max<int64_t>(own - safetyMargin(int32_t(own)), 1);
-  // When the best move's score drops the search moves its deadline to 1.5 allotments from that
-  // moment, but never past maxMs after its start. Two thirds of the usable clock leave room
-  // for that extension; on the last move before the control the deadline never moves and the
-  // whole usable clock may be allotted.
-  const int64_t cap = a.lastMoveBeforeControl ? usable : usable * 2 / 3;
-  // At least 1 ms: a moveTime of 0 would mean no time limit at all.
-  a.ms = int32_t(std::max<int64_t>(1, std::min<int64_t>(a.ms, cap)));
-  a.maxMs = int32_t(std::min<int64_t>(usable, INT32_MAX));
+  const int64_t increment = std::max<int32_t>(side == White ? c.winc : c.binc, 0);
+  const int64_t usable = own - overhead;
+  // A share of what is left, over the moves to the control (eight at most) ...
+  const int64_t share = c.movesToGo > 0 ? std::min<int32_t>(c.movesToGo, 8) : 8;
+  // ... or three quarters of the increment, which always leaves a quarter to rebuild the clock;
+  // two thirds of the usable clock leave room for the extension on a dropping score.
+  const int64_t cap = std::max(usable / share, std::min(increment * 3 / 4, usable * 2 / 3));
+  a.ms = int32_t(std::clamp<int64_t>(std::min<int64_t>(a.ms, cap), MinimumThinkMs, INT32_MAX));
+  a.maxMs = int32_t(std::clamp<int64_t>(usable, a.ms, INT32_MAX));
   return a;
 }
 
+int32_t moveTimeLimit(int32_t moveTime, int32_t overhead) {
+  return std::max(MinimumThinkMs, moveTime - std::min(overhead, moveTime / 2));
+}
+
 void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::vector<std::string>& tokens) {
+  // The GUI's clock is running from now: waiting for an old search counts against this one.
+  const uint32_t arrived = tickNow();
   GoRequest r = parseGo(tokens, settings.multiPv);
-  if (r.ponderRequested && !settings.ponder) return;  // dropped whole, without a reply
   SearchLimits& limits = r.limits;
+  limits.startTick = arrived;
+  // A GUI may ponder without having set the Ponder option; its "ponderhit" needs a search to hit.
   limits.ponder = r.ponderRequested;
 
   // What follows reads the Board, and the new search replaces any running one anyway.
@@ -151,16 +161,20 @@ void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::v
   SearchContext& g = engine.context();
   for (const std::string& token : r.searchMoveTokens) addSearchMove(g, token, limits.searchMoves);
 
-  if (r.clock.wtime != 0 || r.clock.btime != 0) {
-    const Allotment a = timeAllotment(r.clock, g.board.st.turn);
+  if (r.clock.given) {
+    const Allotment a = timeAllotment(r.clock, g.board.st.turn, settings.moveOverhead);
     limits.moveTime = a.ms;
     limits.maxTime = a.maxMs;
     limits.lastMoveBeforeControl = a.lastMoveBeforeControl;
+  } else if (limits.moveTime > 0) {
+    limits.moveTime = limits.maxTime = moveTimeLimit(limits.moveTime, settings.moveOverhead);
   }
 
-  // A timed, non-pondering "go" plays from the book without searching when it can.
+  // A timed, non-pondering "go" plays from the book without searching when it can, unless the
+  // GUI restricted the moves: a book move need not be among them.
   PackedMove fromBook;
-  if (limits.moveTime != 0 && !limits.ponder && settings.ownBook && bookMove(g, fromBook)) {
+  if (limits.moveTime != 0 && !limits.ponder && limits.searchMoves.empty() && settings.ownBook &&
+      bookMove(g, fromBook)) {
     std::printf("bestmove %s\n", packedToUci(fromBook).c_str());
     return;
   }

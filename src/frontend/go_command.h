@@ -12,6 +12,7 @@
 // The clock values a "go" may carry; 0 when absent.
 struct GoClock {
   int32_t wtime = 0, btime = 0, winc = 0, binc = 0, movesToGo = 0;
+  bool given = false;  // "wtime" or "btime" came with a number, zero included: the search is timed
 };
 
 struct GoRequest {
@@ -35,13 +36,18 @@ struct Allotment {
 // by moves to go, or a fixed step by the clock when there are neither increments nor moves to go.
 Allotment formulaAllotment(const GoClock& clock, int side);
 
-// Keeps back on the own clock for the way to and from the GUI.
-int32_t safetyMargin(int32_t ownTime);
+// The least a timed search is given: an empty clock still gets an answer, never "no limit".
+constexpr int32_t MinimumThinkMs = 1;
 
-// formulaAllotment kept inside the clock: at least 1 ms (a clock-based allotment must never
-// read as "no time limit"), and small enough that the search's longest deadline still leaves
-// the safety margin on the clock; maxMs is that bound.
-Allotment timeAllotment(const GoClock& clock, int side);
+// formulaAllotment kept inside the clock. maxMs, the hard bound of every deadline, extension
+// included, is the own clock less the move overhead (what the GUI, the pipe and the system take
+// per move). On a short clock the allotment keeps a reserve: it never spends the whole increment,
+// so the clock grows back instead of draining to nothing.
+Allotment timeAllotment(const GoClock& clock, int side, int32_t overhead);
+
+// A fixed time per move is a hard limit: the overhead is kept back from it too, though never
+// more than half of it.
+int32_t moveTimeLimit(int32_t moveTime, int32_t overhead);
 
 // The whole command: limits, allotment, the book, then the hand-off to the search thread.
 void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::vector<std::string>& tokens);

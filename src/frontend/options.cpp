@@ -1,6 +1,7 @@
 #include "frontend/options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 
@@ -24,11 +25,35 @@ void reopenTablebases(SearchContext& g, const EngineSettings& settings) {
   if (!openTablebases(g, settings)) std::printf("info string no GTB found\n");
 }
 
-// The tokens from `from` on, joined with single spaces: a path may contain blanks.
-std::string joinedFrom(const std::vector<std::string>& t, size_t from) {
+// The tokens [from, to), joined with single spaces: a path or an option name may contain blanks.
+std::string joined(const std::vector<std::string>& t, size_t from, size_t to) {
   std::string text;
-  for (size_t i = from; i < t.size(); ++i) text += (i > from ? " " : "") + t[i];
+  for (size_t i = from; i < to; ++i) text += (i > from ? " " : "") + t[i];
   return text;
+}
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+         });
+}
+
+// The options the "uci" reply declares.
+constexpr const char* declaredOptions[] = {"Hash",    "Ponder",        "Skill",           "MultiPV",
+                                           "OwnBook", "GaviotaTbPath", "GaviotaTbCache",  "TBUsage",
+                                           "PersonalityFile", "Move Overhead"};
+
+// GUIs write option names in any capitalisation: the exact name first, then a declared option or
+// a parameter that differs from it only in case. A name that matches nothing stays as sent.
+std::string declaredName(const std::string& name) {
+  for (const char* option : declaredOptions)
+    if (name == option) return name;
+  if (findParam(name)) return name;
+  for (const char* option : declaredOptions)
+    if (sameIgnoringCase(name, option)) return option;
+  for (const Param* p : allParams())
+    if (sameIgnoringCase(name, p->name)) return p->name;
+  return name;
 }
 
 }  // namespace
@@ -50,33 +75,36 @@ bool openTablebases(SearchContext& g, const EngineSettings& settings) {
 // is started with) wait for a running search first; OwnBook and the named parameters do not.
 void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& t) {
   if (t.size() < 4 || t[1] != "name") return;
-  const std::string& name = t[2];
   SearchContext& g = engine.context();
-  if (name == "Clear") {
-    if (t[3] != "Hash") return;
+  // The button: "Clear Hash", whatever follows it.
+  if (sameIgnoringCase(t[2], "Clear") && sameIgnoringCase(t[3], "Hash")) {
     engine.stopAndWait();
     clearHash(g);
     return;
   }
-  if (t[3] != "value") return;
+  // The name runs up to the keyword "value", the value from after it.
+  const size_t valueAt = size_t(std::find(t.begin() + 3, t.end(), "value") - t.begin());
+  if (valueAt == t.size()) return;
+  const std::string name = declaredName(joined(t, 2, valueAt));
+  const size_t first = valueAt + 1;
   // These two accept an empty value: no path, or the default usage.
   if (name == "GaviotaTbPath") {
     engine.stopAndWait();
-    settings.tablebasePath = joinedFrom(t, 4);
+    settings.tablebasePath = joined(t, first, t.size());
     reopenTablebases(g, settings);
     return;
   }
   if (name == "TBUsage") {
     engine.stopAndWait();
-    const std::string word = t.size() > 4 ? t[4] : "";
+    const std::string word = t.size() > first ? t[first] : "";
     settings.tbUsage = word == "never" ? 0 : word == "root" ? 1 : 2;
     g.tbUsage = settings.tbUsage;
     constexpr const char* usageNames[] = {"never", "root", "always"};
     std::printf("info string TB usage set to %s\n", usageNames[settings.tbUsage]);
     return;
   }
-  if (t.size() < 5) return;
-  const std::string& value = t[4];
+  if (t.size() <= first) return;
+  const std::string& value = t[first];
 
   if (name == "PersonalityFile") {
     engine.stopAndWait();
@@ -111,8 +139,12 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
   } else if (name == "OwnBook") {
     settings.ownBook = value == "true";
     std::printf("info string Own book %s\n", settings.ownBook ? "enabled" : "disabled");
+  } else if (name == "Move Overhead") {
+    // Read by the next timed "go" only: no search needs to wait.
+    settings.moveOverhead = clampedNumber(value, 0, MaxMoveOverheadMs);
+    std::printf("info string Move Overhead set to %d ms\n", settings.moveOverhead);
   } else if (Param* p = findParam(name)) {
-    // Hidden options: the evaluation and search parameters, by their exact names.
+    // Hidden options: the evaluation and search parameters, by their names.
     setParam(*p, leadingNumber(value));
     std::printf("info string %s set to %d\n", name.c_str(), getParam(*p));
   }

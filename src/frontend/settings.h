@@ -3,6 +3,10 @@
 
 #include <string>
 
+// Covers the GUI, the pipe and a busy machine's scheduling at fast time controls.
+constexpr int DefaultMoveOverheadMs = 50;
+constexpr int MaxMoveOverheadMs = 5000;
+
 struct EngineSettings {
   std::string tablebasePath = "/gtb/";
   int tablebaseCacheMb = 8;
@@ -10,6 +14,7 @@ struct EngineSettings {
   bool ponder = true;    // off: a "go ponder" is dropped
   bool ownBook = true;   // on: a timed "go" asks the opening book first
   int tbUsage = 2;       // 0 never, 1 root, 2 always
+  int moveOverhead = DefaultMoveOverheadMs;  // milliseconds lost per move outside the search
 };
 
 // Process-wide: written by the command loop only, between searches.

@@ -29,7 +29,10 @@ constexpr const char* uciReply =
     "option name TBUsage type combo default always var never var root var always\n"
     "option name OwnBook type check default true\n"
     "option name PersonalityFile type string default\n"
+    "option name Move Overhead type spin min 0 max 5000 default 50\n"
     "uciok\n";
+
+static_assert(DefaultMoveOverheadMs == 50 && MaxMoveOverheadMs == 5000, "the \"uci\" reply declares them");
 
 int clampToInt(int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 

@@ -61,6 +61,7 @@ struct SearchContext {
 
   // The root move list; the three arrays move together.
   int rootCount = 0;
+  bool rootRestricted = false;  // "searchmoves" left out some legal moves
   Move rootMoves[MaxMoves];
   int32_t rootScores[MaxMoves] = {};
   uint64_t rootNodes[MaxMoves] = {};

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "board/move.h"
@@ -12,8 +13,12 @@ struct SearchLimits {
   int32_t depth = 60;             // plies
   int32_t nodes = 0;              // 0 = no limit
   int32_t moveTime = 0;           // milliseconds, 0 = no time limit
-  int32_t maxTime = 0;            // the most this search may ever use (clock minus a safety margin), 0 = none
+  int32_t maxTime = 0;            // the most this search may ever use, extension included, 0 = none
   bool lastMoveBeforeControl = false;
   bool ponder = false;
+  bool infinite = false;          // "bestmove" waits for "stop", whenever the search itself ends
+  // When the GUI's "go" arrived: the clock runs from there, not from when the search thread
+  // got round to it. None: from the start of the search.
+  std::optional<uint32_t> startTick;
   uint16_t multiPv = 1;
 };

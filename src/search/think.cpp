@@ -123,9 +123,10 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
   row0.current = Move{};
   ctx.pvTable[2].mateKiller = ctx.pvTable[2].killers[0] = ctx.pvTable[2].killers[1] = Move{};
 
-  // 3. A deep enough table entry answers at once; a shallower one orders the moves.
+  // 3. A deep enough table entry answers at once; a shallower one orders the moves. Its move
+  // may lie outside a restricted root list, and several lines need every move searched.
   Move hashMove{};
-  const TTEntry* e = ctx.multiPvCount > 1 ? nullptr : ctx.tt.probe(b.hash);
+  const TTEntry* e = ctx.multiPvCount > 1 || ctx.rootRestricted ? nullptr : ctx.tt.probe(b.hash);
   if (e && e->bound() != BoundEmpty) {
     const Move m = e->bestMove();
     const int score = e->score;
@@ -163,8 +164,10 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
   else
     orderByLastIteration(ctx);
 
-  // 7. Search every root move.
+  // 7. Search every root move. Each depth shows its own lines: the weakest line of the last
+  // depth is no bar to entering this one's.
   int best = NoScore;
+  ctx.multiPvAlpha = NoScore;
   const Bitboard candidates = discoveredCheckCandidates(b);
   const uint32_t savedDeadline = ctx.deadline;
   bool extended = false;
@@ -237,7 +240,8 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
     best = top.score;
   }
   if (best <= origAlpha) reportPV(ctx, dp, best, origAlpha, beta);
-  if (!isNullMove(row0.pv[0])) {
+  // The root's result holds for the listed moves only; stored, it would speak for all of them.
+  if (!isNullMove(row0.pv[0]) && !ctx.rootRestricted) {
     const Bound bound = best <= origAlpha ? BoundUpper : best < beta ? BoundExact : BoundLower;
     ctx.tt.store(b.hash, 0, dp, bound, best, row0.pv[0]);
   }
@@ -251,10 +255,10 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
 
 namespace {
 
-// Prepares the context for a new search; returns whether the root list was restricted.
-bool prepareSearch(SearchContext& ctx, const SearchLimits& limits) {
+// Prepares the context for a new search.
+void prepareSearch(SearchContext& ctx, const SearchLimits& limits) {
   resetClockCountdown();
-  ctx.startTime = ctx.lastInfoTime = ctx.lastCurrmoveTime = tickNow();
+  ctx.startTime = ctx.lastInfoTime = ctx.lastCurrmoveTime = limits.startTick.value_or(tickNow());
   ctx.stopSearch = false;
   // A negative time is no time at all, not an endless search.
   ctx.allotted = limits.moveTime < 0 ? 1 : uint32_t(limits.moveTime);
@@ -291,10 +295,9 @@ bool prepareSearch(SearchContext& ctx, const SearchLimits& limits) {
   std::memset(ctx.historyTable, 0, sizeof ctx.historyTable);
   std::memset(static_cast<void*>(ctx.pvTable), 0, sizeof ctx.pvTable);
   ctx.prevScore = NoScore;
-  const bool restricted = ctx.rootCount != n;
-  // Results of a restricted search must not mislead a later one.
-  if (restricted) ctx.tt.clear();
-  return restricted;
+  // Below the root every result holds whatever the list; only the root's own is kept out of the
+  // table, which is cheaper than clearing it while the clock runs.
+  ctx.rootRestricted = ctx.rootCount != n;
 }
 
 // One iteration with an aspiration window around the last score; false when stopped.
@@ -331,7 +334,7 @@ bool iterate(SearchContext& ctx, int d, bool haveScore, int& score) {
 
 void think(SearchContext& ctx, const SearchLimits& limits) {
   // 1-9. A clean start: clock, slots, limits, table generation, root list, tables.
-  const bool restricted = prepareSearch(ctx, limits);
+  prepareSearch(ctx, limits);
   const uint32_t realDeadline = ctx.startTime + (ctx.allotted ? ctx.allotted : NoTimeLimit);
   const int depthLimit = limits.depth < 0 ? 1 : limits.depth;
   const int64_t nodeLimit = std::max(limits.nodes, 0);
@@ -339,6 +342,10 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
   // 10. Deepen one ply at a time.
   uint32_t lastDuration = 0;
   bool haveScore = false;
+  // The clock binds from the first node on; should it stop the first iteration early, a root move
+  // is played all the same.
+  ctx.deadline = realDeadline;
+  Move completedBest{}, completedPonder{};
   for (int d = 1; d <= depthLimit; ++d) {
     const uint32_t iterStart = tickNow();
     if (d >= 2) {
@@ -346,17 +353,17 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
       const int perMove = int(lastDuration) / std::max(ctx.rootCount, 1);
       const int left = int(ctx.allotted) - int(iterStart - ctx.startTime);
       if (ctx.allotted != 0 && !limits.ponder && perMove * 2 * std::max(ctx.rootCount, 1) > left) break;
-      ctx.deadline = realDeadline;
       ctx.nodeBudget = nodeLimit;
     } else {
-      // The first iteration always completes.
-      ctx.deadline = ctx.startTime + NoTimeLimit;
+      // A node limit never cuts the first iteration short.
       ctx.nodeBudget = 0;
     }
     int score;
     if (!iterate(ctx, d, haveScore, score)) break;
     haveScore = true;
     ctx.prevScore = score;
+    completedBest = ctx.pvTable[0].pv[0];
+    completedPonder = ctx.pvTable[0].pv[1];
     if (limits.mate > 0 && score >= ReportedMateBound && limits.mate == (MateValue - score) / 2 + 1) break;
     lastDuration = tickNow() - iterStart;
   }
@@ -368,19 +375,22 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
     std::printf("info time %u nodes %lld nps %d hashfull %d\n", time, (long long)ctx.nodes, npsOf(ctx, time),
               ctx.tt.hashfull());
   Move best = ctx.pvTable[0].pv[0], ponder = ctx.pvTable[0].pv[1];
-  if (ctx.multiPvCount > 1 && !isNullMove(ctx.slots[ctx.slotOrder[0]].firstMove)) {
-    // A stopped iteration leaves its last report in row 0; the move to play is the top line's.
-    best = ctx.slots[ctx.slotOrder[0]].firstMove;
-    ponder = ctx.slots[ctx.slotOrder[0]].ponderMove;
+  if (ctx.multiPvCount > 1 && !isNullMove(completedBest)) {
+    // A stopped iteration leaves its lines half renewed; the move to play is the top line of the
+    // deepest depth that was searched through.
+    best = completedBest;
+    ponder = completedPonder;
   }
-  if (isNullMove(best) && ctx.rootCount > 0) {
-    // Stopped before any move was proven best: any legal move beats none.
+  if (rootIndex(ctx, best) < 0 && ctx.rootCount > 0) {
+    // Stopped before any move was proven best (or the table offered one outside a restricted
+    // list): the first root move, the hash move when there is one, beats none.
     best = ctx.rootMoves[0];
     ponder = Move{};
   }
-  // 14. A pondering search keeps its move until the opponent's move is known.
-  // A node limit stops the search but not the pondering: only the GUI's "stop" does.
-  while (ctx.pondering && !ctx.stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // 14. A pondering search keeps its move until the opponent's move is known, an infinite one
+  // until the GUI asks for it. A node or depth limit ends the work, not the wait: only "stop" does.
+  while ((ctx.pondering || limits.infinite) && !ctx.stopRequested)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   // 15. The answer.
   if (ctx.silent)
     ;
@@ -390,6 +400,4 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
     std::printf("bestmove %s ponder %s\n", moveToUci(best).c_str(), moveToUci(ponder).c_str());
   else
     std::printf("bestmove %s\n", moveToUci(best).c_str());
-  // 16. A restricted search leaves no trace in the table.
-  if (restricted) ctx.tt.clear();
 }

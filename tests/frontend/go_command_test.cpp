@@ -1,6 +1,8 @@
 // "go": what the parser makes of the tokens, and how much of the clock a move may use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "frontend/go_command.h"
 #include "frontend/tokens.h"
 
@@ -9,7 +11,7 @@ namespace {
 GoRequest parse(const std::string& line, int multiPv = 1) { return parseGo(tokenize(line), multiPv); }
 
 GoClock clock(int32_t wtime, int32_t btime, int32_t winc = 0, int32_t binc = 0, int32_t movesToGo = 0) {
-  return GoClock{wtime, btime, winc, binc, movesToGo};
+  return GoClock{wtime, btime, winc, binc, movesToGo, true};
 }
 
 }  // namespace
@@ -36,6 +38,11 @@ TEST(GoCommand, ParsesLimitsAndFlags) {
 
   // Numbers beyond 32 bits saturate instead of wrapping.
   EXPECT_EQ(parse("go wtime 99999999999").clock.wtime, INT32_MAX);
+  // A clock of zero is still a clock: the search is timed.
+  EXPECT_TRUE(parse("go wtime 0 btime 0").clock.given);
+  EXPECT_FALSE(parse("go depth 5 wtime").clock.given);
+  EXPECT_FALSE(parse("go wtime 0 btime 0 infinite").clock.given);
+  EXPECT_TRUE(parse("go infinite").limits.infinite);
 }
 
 TEST(GoCommand, FixedTimeAndInfiniteOverrideTheClocksBeforeThem) {
@@ -98,46 +105,63 @@ TEST(GoCommand, FormulaAllotmentFollowsTheClockTable) {
   }
 }
 
-TEST(GoCommand, AllotmentStaysInsideTheClock) {
-  // The table's values stand where the clock allows them.
-  EXPECT_EQ(timeAllotment(clock(90000, 1000), White).ms, 3600);
-  EXPECT_EQ(timeAllotment(clock(1000, 5000, 0, 0, 1), White).ms, 900);
-  EXPECT_EQ(timeAllotment(clock(5000, 5000), White).ms, 63);
+TEST(GoCommand, AllotmentStaysInsideTheClockLessTheOverhead) {
+  constexpr int32_t Overhead = 50;
+  // The table's values stand where the clock is comfortable.
+  EXPECT_EQ(timeAllotment(clock(90000, 1000), White, Overhead).ms, 3600);
+  EXPECT_EQ(timeAllotment(clock(1000, 5000, 0, 0, 1), White, Overhead).ms, 900);
+  EXPECT_EQ(timeAllotment(clock(5000, 5000), White, Overhead).ms, 63);
+  EXPECT_EQ(timeAllotment(clock(0, 60000, 0, 1000), Black, Overhead).ms, 3400);
 
-  // The last 50 ms before the control: still a real limit, and within the clock.
-  Allotment a = timeAllotment(clock(50, 5000, 0, 0, 1), White);
-  EXPECT_GT(a.ms, 0);
-  EXPECT_LE(a.ms, 50 - safetyMargin(50));
-  EXPECT_TRUE(a.lastMoveBeforeControl);
-
-  // A large increment on a nearly empty clock must not spend time the clock does not hold.
-  a = timeAllotment(clock(1000, 60000, 5000, 5000), White);
-  EXPECT_EQ(a.ms, (1000 - 50) * 2 / 3);
-  EXPECT_EQ(a.maxMs, 1000 - 50);
-  // No own time at all, or less than none: the smallest limit, never "no limit".
-  EXPECT_EQ(timeAllotment(clock(0, 5000), White).ms, 1);
-  EXPECT_EQ(timeAllotment(clock(0, 5000), White).maxMs, 1);
-  EXPECT_EQ(timeAllotment(clock(-300, 5000), White).ms, 1);
+  // A large increment on a nearly empty clock: no more than the clock holds.
+  Allotment a = timeAllotment(clock(1000, 60000, 5000, 5000), White, Overhead);
+  EXPECT_EQ(a.ms, (1000 - Overhead) * 2 / 3);
+  EXPECT_EQ(a.maxMs, 1000 - Overhead);
+  // An empty clock, or one the overhead eats: the smallest limit, never "no limit".
+  for (int32_t own : {-300, 0, 20, Overhead}) {
+    a = timeAllotment(clock(own, 5000, 100, 100), White, Overhead);
+    EXPECT_EQ(a.ms, MinimumThinkMs) << own;
+    EXPECT_EQ(a.maxMs, MinimumThinkMs) << own;
+  }
 
   // Over a grid of clocks: the allotment, and the deadline moved to 1.5 allotments on a
   // dropping score (never on the last move before the control), stay within the hard bound,
-  // which leaves the margin on the clock.
+  // which keeps the overhead on the clock.
   for (int32_t own : {1, 10, 40, 99, 150, 400, 999, 3000, 9000, 20000, 45000, 61000, 300000, 10000000})
     for (int32_t inc : {0, 10, 1000, 30000})
-      for (int32_t togo : {0, 1, 2, 3, 40}) {
+      for (int32_t togo : {0, 1, 2, 3, 40})
         for (int side : {White, Black}) {
           const GoClock c = side == White ? clock(own, 40000, inc, 0, togo) : clock(40000, own, 0, inc, togo);
-          const Allotment t = timeAllotment(c, side);
-          ASSERT_GE(t.ms, 1);
-          ASSERT_GE(t.maxMs, t.ms);
+          const Allotment t = timeAllotment(c, side, Overhead);
+          ASSERT_GE(t.ms, MinimumThinkMs);
+          ASSERT_LE(t.maxMs, std::max(own - Overhead, MinimumThinkMs)) << own << " " << inc << " " << togo;
           const int64_t extended = t.lastMoveBeforeControl ? t.ms : int64_t(t.ms) * 3 / 2;
           ASSERT_LE(extended, t.maxMs) << own << " " << inc << " " << togo;
-          if (own > 1) {
-            ASSERT_LE(t.maxMs, own - safetyMargin(own)) << own << " " << inc << " " << togo;
-          }
         }
-      }
-  EXPECT_EQ(safetyMargin(10000), 50);
-  EXPECT_EQ(safetyMargin(200), 20);
-  EXPECT_EQ(safetyMargin(-5), 0);
+
+  // A fixed time per move keeps the overhead back, but never more than half of it.
+  EXPECT_EQ(moveTimeLimit(1000, Overhead), 1000 - Overhead);
+  EXPECT_EQ(moveTimeLimit(60, Overhead), 30);
+  EXPECT_EQ(moveTimeLimit(1, Overhead), 1);
+  EXPECT_EQ(moveTimeLimit(700, 0), 700);
+}
+
+TEST(GoCommand, ShortClocksSettleAboveTheOverheadInsteadOfDraining) {
+  // Games played on the allotments alone: every move spends its whole allotment plus what is
+  // lost on the way to the GUI, then earns the increment. The clock must settle above the
+  // overhead however long the game, as long as the loss stays below the increment.
+  constexpr int32_t Overhead = 50;
+  struct Control {
+    int32_t base, increment, loss;
+  };
+  for (const Control c : {Control{200, 10, 5}, Control{1000, 10, 8}, Control{2000, 20, 15}, Control{10000, 100, 30}}) {
+    int32_t own = c.base, lowest = own;
+    for (int move = 0; move < 400; ++move) {
+      own -= timeAllotment(clock(own, own, c.increment, c.increment), White, Overhead).ms + c.loss;
+      ASSERT_GT(own, 0) << c.base << "+" << c.increment << " flagged at move " << move;
+      own += c.increment;
+      lowest = std::min(lowest, own);
+    }
+    EXPECT_GE(lowest, Overhead) << c.base << "+" << c.increment;
+  }
 }

@@ -83,18 +83,25 @@ TEST(Protocol, IsreadyAndUciAnswerWhileSearching) {
   EXPECT_EQ(e.waitExit(Patient), 0);
 }
 
-TEST(Protocol, PonderingHoldsBestmoveUntilPonderhitOrStop) {
+TEST(Protocol, PonderingAndInfiniteSearchesHoldBestmoveUntilReleased) {
   struct Case {
+    const char* setup;
     const char* go;
     const char* release;
   };
-  // A depth limit reached while pondering, and a clock whose allotment runs out while pondering:
-  // either way "bestmove" waits, and the release lets it out at once.
-  for (const Case c : {Case{"go ponder depth 2", "ponderhit"}, Case{"go ponder depth 2", "stop"},
-                       Case{"go ponder wtime 1000 btime 1000", "ponderhit"}}) {
-    SCOPED_TRACE(std::string(c.go) + " / " + c.release);
+  const char* afterE4 = "position startpos moves e2e4\n";
+  // A depth limit reached while pondering, a clock whose allotment runs out while pondering, an
+  // infinite search that has found a mate in one and reached its last depth, and a ponder search
+  // from a GUI that never set the Ponder option: each "bestmove" waits, and the release lets it
+  // out at once.
+  for (const Case c : {Case{afterE4, "go ponder depth 2", "ponderhit"}, Case{afterE4, "go ponder depth 2", "stop"},
+                       Case{afterE4, "go ponder wtime 1000 btime 1000", "ponderhit"},
+                       Case{"position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1\n", "go infinite", "stop"},
+                       Case{"setoption name Ponder value false\nposition startpos\n", "go ponder wtime 1000 btime 1000",
+                            "ponderhit"}}) {
+    SCOPED_TRACE(std::string(c.setup) + c.go + " / " + c.release);
     EnginePipe e;
-    ASSERT_TRUE(e.send("position startpos moves e2e4\n"));
+    ASSERT_TRUE(e.send(c.setup));
     ASSERT_NO_FATAL_FAILURE(startSearch(e, c.go));
     std::this_thread::sleep_for(Ms(400 * SlowBuildFactor));
     std::vector<std::string> lines;
@@ -107,6 +114,24 @@ TEST(Protocol, PonderingHoldsBestmoveUntilPonderhitOrStop) {
     EXPECT_EQ(e.waitExit(Patient), 0);
   }
 }
+
+namespace {
+
+void ponderhitCycles(int cycles) {
+  // The ponderhit comes in the same write as the "go", so it races the search thread taking the
+  // search: whichever wins, the search must end.
+  EnginePipe e;
+  for (int i = 0; i < cycles; ++i) {
+    ASSERT_TRUE(e.send("go ponder movetime 1\nponderhit\n"));
+    ASSERT_TRUE(e.waitFor("bestmove ", 1000 * SlowBuildFactor)) << "ponderhit lost in cycle " << i;
+  }
+  EXPECT_EQ(e.waitExit(Patient), 0);
+}
+
+}  // namespace
+
+TEST(Protocol, PonderhitIsNeverLost) { ponderhitCycles(2000); }
+TEST(Protocol, PonderhitIsNeverLostLong) { ponderhitCycles(20000); }
 
 TEST(Protocol, ANewSearchOrPositionFirstEndsTheRunningSearch) {
   EnginePipe e;
@@ -192,7 +217,6 @@ TEST(EngineOptions, ReplyAndClamp) {
       "setoption name MultiPV value 300\n"
       "setoption name MultiPV value -3\n"
       "setoption name Ponder value True\n"
-      "go ponder wtime 1000 btime 1000\n"
       "setoption name Ponder value true\n"
       "setoption name OwnBook value yes\n"
       "setoption name OwnBook value true\n"
@@ -200,6 +224,11 @@ TEST(EngineOptions, ReplyAndClamp) {
       "setoption name Skill value 150\n"
       "setoption name Skill value -5\n"
       "setoption name skill value 50\n"
+      "setoption name mULTIpv value 2\n"
+      "setoption name Move Overhead value 7000\n"
+      "setoption name move overhead value 20\n"
+      "setoption name Move Overhead\n"
+      "setoption name rookvaluecp value 490\n"
       "setoption name PersonalityFile value missing.txt\n"
       "setoption name PersonalityFile value p.txt\n"
       "savepers out.txt\n"
@@ -224,6 +253,12 @@ TEST(EngineOptions, ReplyAndClamp) {
             "info string Hash table cleared\n"
             "info string Skill set to 0 (note: affects analysis as well)\n"
             "info string Hash table cleared\n"
+            "info string Skill set to 50 (note: affects analysis as well)\n"
+            "info string Hash table cleared\n"
+            "info string MultiPV 2\n"
+            "info string Move Overhead set to 5000 ms\n"
+            "info string Move Overhead set to 20 ms\n"
+            "info string RookValueCP set to 490\n"
             "info string Hash table cleared\n"
             "info string personality file not found missing.txt\n"
             "info string Hash table cleared\n"

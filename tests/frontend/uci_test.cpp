@@ -22,6 +22,7 @@ TEST(Uci, IdentifiesItselfExactly) {
             "option name TBUsage type combo default always var never var root var always\n"
             "option name OwnBook type check default true\n"
             "option name PersonalityFile type string default\n"
+            "option name Move Overhead type spin min 0 max 5000 default 50\n"
             "uciok\n");
   EXPECT_EQ(run.exitCode, 0);  // end of input ends the engine like "quit"
 }
