@@ -53,6 +53,7 @@ TEST(EvalCommands, HiddenOptionsAndPersonalityCommands) {
             "opening book not found\n"
             "info string KnightValueCP set to 2000\n"
             "info string LMRMovesPV set to 0\n"
+            "info string KnightValueCP set to 3\n"  // any capitalisation, answered by the declared name
             "error loading personality <= `missing.txt'\n"
             "error saving personality => `/nonexistent/dir/x.txt'\n");
 }
