@@ -248,17 +248,17 @@ bool playTurn(Game& g) {
   const int side = g.board.turn();
   Engine& e = *g.eng[side];
   SteadyTime start;
-  bool searching = false;
+  bool ponderHit = false;
   if (e.pondering && moveEqual(e.ponderMove, g.lastMove)) {
     // The clock runs from the ponderhit: the engine has used none of its own time so far.
     e.pondering = false;
     if (!writeLine(e.proc, "ponderhit")) return failed(g, side, ReadResult::Closed, "at ponderhit"), false;
     start = steady_clock::now();
-    searching = true;
+    ponderHit = true;
   } else if (e.pondering && !stopSearch(g, side, "after stop")) {
     return false;
   }
-  if (!searching) {
+  if (!ponderHit) {
     e.searched = g.board;
     e.earlyAnswer = false;
     if (!writeLine(e.proc, positionCommand(g.moves)) ||
@@ -279,7 +279,8 @@ bool playTurn(Game& g) {
     const int64_t allowedMs = std::max<int64_t>(0, g.clocks[side].leftUs / 1000) + g.s.graceMs;
     int which = side;
     const ReadResult r = awaitBestMove(g, side, start + std::chrono::milliseconds(allowedMs), answer, at, which);
-    if (r != ReadResult::Line) return failed(g, which, r, "while " + std::string(which == side ? "searching" : "pondering")), false;
+    const char* when = which != side ? "while pondering" : ponderHit ? "after ponderhit" : "after go";
+    if (r != ReadResult::Line) return failed(g, which, r, when), false;
     const std::string problem = parseBestMove(e.searched, answer, best);
     if (!problem.empty() && best.legal) protocolError(g.rec.tally.protocol, e, answer, problem);
     if (!problem.empty() && !best.legal) answer += "  [" + problem + "]";
@@ -291,7 +292,8 @@ bool playTurn(Game& g) {
   if (!chargeMove(g.clocks[side], g.tc, usedUs)) {
     ++t.flags;
     t.maxOverrunUs = std::max(t.maxOverrunUs, -leftUs);
-    logLine("flag: " + where(g, side) + ", " + msText(usedUs) + " used, " + msText(-leftUs) + " beyond the clock");
+    logLine("flag: " + where(g, side) + ", " + msText(usedUs) + " used " + (ponderHit ? "after ponderhit" : "after go") +
+            ", " + msText(-leftUs) + " beyond the clock");
     lose(g, side, "loses on time");
     return false;
   }

@@ -140,7 +140,7 @@ std::string eloText(const std::vector<double>& scores) {
     if (p <= 0) return std::string("-inf");
     if (p >= 1) return std::string("+inf");
     char text[32];
-    std::snprintf(text, sizeof text, "%+.1f", -400 * std::log10(1 / p - 1));
+    std::snprintf(text, sizeof text, "%+.1f", -400 * std::log10(1 / p - 1) + 0.0);  // no "-0.0"
     return std::string(text);
   };
   return elo(mean) + " (95%: " + elo(mean - margin) + " .. " + elo(mean + margin) + ")";
@@ -218,7 +218,15 @@ void worker(Shared& sh) {
   stopEngine(b);
 }
 
-void printSummary(const Shared& sh) {
+// Other programs' load changes what the clocks measure; the summary shows how busy the machine was.
+std::string loadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string oneMinute;
+  in >> oneMinute;
+  return oneMinute.empty() ? "?" : oneMinute;
+}
+
+void printSummary(const Shared& sh, const std::string& loadBefore) {
   Tally t = sh.outside;
   std::vector<double> scores;
   int wins = 0, draws = 0, losses = 0;
@@ -246,7 +254,8 @@ void printSummary(const Shared& sh) {
               t.illegal, t.protocol, double(plies) / double(n));
   std::string list;
   for (const auto& [reason, count] : endings) list += (list.empty() ? "" : ", ") + reason + " " + std::to_string(count);
-  std::printf("  endings: %s\n\n", list.c_str());
+  std::printf("  endings: %s\n", list.c_str());
+  std::printf("  load average %s before, %s after\n\n", loadBefore.c_str(), loadAverage().c_str());
   std::fflush(stdout);
 }
 
@@ -282,6 +291,7 @@ int main(int argc, char** argv) {
   std::vector<pid_t> load = startLoad(config.load);
   int status = 0;
   for (const TimeControl& tc : config.tcs) {
+    const std::string loadBefore = loadAverage();
     Shared sh{config, {&specA, &specB}, tc, openings, std::vector<GameRecord>(size_t(config.games))};
     std::vector<std::thread> threads;
     for (int i = 0; i < config.concurrency; ++i) threads.emplace_back(worker, std::ref(sh));
@@ -291,7 +301,7 @@ int main(int argc, char** argv) {
       status = 1;
       break;
     }
-    printSummary(sh);
+    printSummary(sh, loadBefore);
     if (!config.pgnFile.empty()) {
       std::ofstream pgn(config.pgnFile, std::ios::app);
       for (const GameRecord& r : sh.records) pgn << pgnText(r, tc, sh.nameA, sh.nameB);
