@@ -14,7 +14,10 @@ bool traceLines = false;
 
 namespace {
 
-void trace(const Child& c, const char* direction, const std::string& line) {
+void trace(Child& c, const char* direction, const std::string& line) {
+  // What was sent is kept whole (a position command reproduces the failure); replies are cut.
+  c.recent.push_back(std::string(direction) + " " + (direction[0] == '<' ? line : line.substr(0, 160)));
+  if (c.recent.size() > 8) c.recent.pop_front();
   if (!traceLines) return;
   static const auto origin = std::chrono::steady_clock::now();
   const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - origin);
@@ -88,7 +91,7 @@ bool startChild(Child& c, const std::vector<std::string>& argv, const std::strin
     close(out[0]);
     return false;
   }
-  c = Child{pid, in[1], out[0], {}, c.tag};
+  c = Child{pid, in[1], out[0], {}, c.tag, {}};
   return true;
 }
 
@@ -172,7 +175,7 @@ std::string reapChild(Child& c, int waitMs) {
       how = "signal " + std::to_string(WTERMSIG(status));
     }
   }
-  c = Child{-1, -1, -1, {}, c.tag};
+  c = Child{-1, -1, -1, {}, c.tag, {}};
   return how;
 }
 

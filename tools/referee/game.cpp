@@ -114,7 +114,7 @@ void playMove(Game& g, Move m) {
   g.keys.push_back(repetitionKey(g.board, legal, generateMoves(g.board, legal)));
 }
 
-// Why the game is over in this position with the move count given, or "" while it goes on.
+// Why the game is over in its current position, or "" while it goes on; result gets the score.
 std::string ending(const Game& g, std::string& result) {
   Move legal[MaxMoves];
   const int n = generateMoves(g.board, legal);
@@ -158,8 +158,11 @@ void failed(Game& g, int colour, ReadResult r, const std::string& when) {
   const bool hang = r == ReadResult::Timeout;
   ++(hang ? g.rec.tally.hangs : g.rec.tally.crashes);
   Engine& e = *g.eng[colour];
+  std::string lastLines;
+  for (const std::string& l : e.proc.recent) lastLines += "\n    " + l;
   const std::string end = reapChild(e.proc, hang ? 0 : 200);
-  logLine(std::string(hang ? "hang " : "crash ") + when + ": " + where(g, colour) + " (" + end + ")");
+  logLine(std::string(hang ? "hang " : "crash ") + when + ": " + where(g, colour) + " (" + end +
+          "); its last lines:" + lastLines);
   startEngine(e, g.s, g.rec.tally.protocol);
   lose(g, colour, hang ? "hangs" : "crashes");
 }
