@@ -71,8 +71,13 @@ bool startChild(Child& c, const std::vector<std::string>& argv, const std::strin
     close(in[1]);
     return false;
   }
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  // A relative program path means one relative to our directory, not to the child's.
+  std::string program = argv[0];
+  char here[4096];
+  if (program.find('/') != std::string::npos && program[0] != '/' && getcwd(here, sizeof here))
+    program = std::string(here) + "/" + program;
+  std::vector<char*> args{program.data()};
+  for (size_t i = 1; i < argv.size(); ++i) args.push_back(const_cast<char*>(argv[i].c_str()));
   args.push_back(nullptr);
   const pid_t parent = getpid();
   const pid_t pid = fork();
