@@ -16,8 +16,9 @@ namespace {
 
 void trace(Child& c, const char* direction, const std::string& line) {
   // What was sent is kept whole (a position command reproduces the failure); replies are cut.
-  c.recent.push_back(std::string(direction) + " " + (direction[0] == '<' ? line : line.substr(0, 160)));
-  if (c.recent.size() > 8) c.recent.pop_front();
+  std::deque<std::string>& recent = direction[0] == '<' ? c.sent : c.read;
+  recent.push_back(std::string(direction) + " " + (direction[0] == '<' ? line : line.substr(0, 160)));
+  if (recent.size() > 4) recent.pop_front();
   if (!traceLines) return;
   static const auto origin = std::chrono::steady_clock::now();
   const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - origin);
@@ -96,7 +97,7 @@ bool startChild(Child& c, const std::vector<std::string>& argv, const std::strin
     close(out[0]);
     return false;
   }
-  c = Child{pid, in[1], out[0], {}, c.tag, {}};
+  c = Child{pid, in[1], out[0], {}, c.tag, {}, {}};
   return true;
 }
 
@@ -180,7 +181,7 @@ std::string reapChild(Child& c, int waitMs) {
       how = "signal " + std::to_string(WTERMSIG(status));
     }
   }
-  c = Child{-1, -1, -1, {}, c.tag, {}};
+  c = Child{-1, -1, -1, {}, c.tag, {}, {}};
   return how;
 }
 

@@ -16,7 +16,7 @@ struct Child {
   int fromChild = -1;
   std::string pending;  // bytes read past the last full line
   std::string tag;      // names the child in the trace
-  std::deque<std::string> recent;  // the last lines both ways, to show what preceded a failure
+  std::deque<std::string> sent, read;  // the last lines each way, to show what preceded a failure
 };
 
 // When set, every line written and read goes to standard error with a time stamp.

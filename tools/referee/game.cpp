@@ -159,7 +159,8 @@ void failed(Game& g, int colour, ReadResult r, const std::string& when) {
   ++(hang ? g.rec.tally.hangs : g.rec.tally.crashes);
   Engine& e = *g.eng[colour];
   std::string lastLines;
-  for (const std::string& l : e.proc.recent) lastLines += "\n    " + l;
+  for (const auto* lines : {&e.proc.sent, &e.proc.read})
+    for (const std::string& l : *lines) lastLines += "\n    " + l;
   const std::string end = reapChild(e.proc, hang ? 0 : 200);
   logLine(std::string(hang ? "hang " : "crash ") + when + ": " + where(g, colour) + " (" + end +
           "); its last lines:" + lastLines);
