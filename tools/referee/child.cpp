@@ -14,8 +14,9 @@ bool traceLines = false;
 
 namespace {
 
+// Keeps the line for a failure report and, with --trace, prints it. What was sent is kept whole
+// (a position command reproduces the failure); replies are cut.
 void trace(Child& c, const char* direction, const std::string& line) {
-  // What was sent is kept whole (a position command reproduces the failure); replies are cut.
   std::deque<std::string>& recent = direction[0] == '<' ? c.sent : c.read;
   recent.push_back(std::string(direction) + " " + (direction[0] == '<' ? line : line.substr(0, 160)));
   if (recent.size() > 4) recent.pop_front();

@@ -1,6 +1,7 @@
 // velmar-referee: plays engines against each other under clocks and checks everything they say.
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -294,7 +295,7 @@ int main(int argc, char** argv) {
     const std::string loadBefore = loadAverage();
     Shared sh{config, {&specA, &specB}, tc, openings, std::vector<GameRecord>(size_t(config.games))};
     std::vector<std::thread> threads;
-    for (int i = 0; i < config.concurrency; ++i) threads.emplace_back(worker, std::ref(sh));
+    for (int i = 0; i < std::min(config.concurrency, config.games); ++i) threads.emplace_back(worker, std::ref(sh));
     for (std::thread& t : threads) t.join();
     if (sh.failed) {
       std::fprintf(stderr, "velmar-referee: %s\n", sh.error.c_str());
