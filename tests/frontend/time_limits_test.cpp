@@ -78,7 +78,8 @@ TEST(Protocol, SearchMovesNeitherClearTheTableOnTheClockNorPlayFromTheBook) {
   std::filesystem::copy_file(VELMAR_DEFAULT_BOOK, dir + "/velmar.vbk");
   // The default book knows the initial position, but a2a3 is no book move.
   const EngineRun run = runEngine("position startpos\ngo wtime 60000 btime 60000 searchmoves a2a3\nisready\n", "", dir);
-  EXPECT_TRUE(contains(run.output, "\nbestmove a2a3\n")) << run.output;
+  EXPECT_TRUE(contains(run.output, "\nbestmove a2a3\n") || contains(run.output, "\nbestmove a2a3 ponder "))
+      << run.output;
 
   // A large table, a restricted list and a short allotment: nothing as slow as clearing the
   // table may happen while the clock runs.
@@ -90,9 +91,8 @@ TEST(Protocol, SearchMovesNeitherClearTheTableOnTheClockNorPlayFromTheBook) {
     const int64_t ms = msToBestmove(e, "go wtime 3000 btime 3000 searchmoves d7d5 e7e5", Patient, &lines);
     ASSERT_GE(ms, 0) << e.transcript;
     EXPECT_LE(ms, 63 + Slack);
-    EXPECT_TRUE(lines.back() == "bestmove d7d5" || lines.back().rfind("bestmove d7d5 ", 0) == 0 ||
-                lines.back().rfind("bestmove e7e5", 0) == 0)
-        << lines.back();
+    const std::string move = lines.back().substr(0, 13);
+    EXPECT_TRUE(move == "bestmove d7d5" || move == "bestmove e7e5") << lines.back();
   }
   EXPECT_EQ(e.waitExit(Patient), 0);
 }
