@@ -37,7 +37,9 @@ const char* usage =
     "  --cwd DIR           working directory of the engines\n"
     "  --grace-ms MS       beyond its clock before a silent engine counts as hung (default 5000)\n"
     "  --max-plies N       a game this long is drawn (default 400)\n"
-    "  --trace             every line sent and received, timed, on standard error\n";
+    "  --trace             every line sent and received, timed, on standard error\n"
+    "exit status: 0, or 3 when an engine lost on time, hung, crashed, played an illegal move or\n"
+    "broke the protocol; 1 or 2 when the referee itself could not run\n";
 
 struct Config {
   std::string engine, engineA, engineB;
@@ -227,7 +229,8 @@ std::string loadAverage() {
   return oneMinute.empty() ? "?" : oneMinute;
 }
 
-void printSummary(const Shared& sh, const std::string& loadBefore) {
+// Prints the time control's figures; true when no engine broke a rule of play or protocol.
+bool printSummary(const Shared& sh, const std::string& loadBefore) {
   Tally t = sh.outside;
   std::vector<double> scores;
   int wins = 0, draws = 0, losses = 0;
@@ -258,6 +261,7 @@ void printSummary(const Shared& sh, const std::string& loadBefore) {
   std::printf("  endings: %s\n", list.c_str());
   std::printf("  load average %s before, %s after\n\n", loadBefore.c_str(), loadAverage().c_str());
   std::fflush(stdout);
+  return t.flags + t.hangs + t.crashes + t.illegal + t.protocol == 0;
 }
 
 }  // namespace
@@ -302,7 +306,7 @@ int main(int argc, char** argv) {
       status = 1;
       break;
     }
-    printSummary(sh, loadBefore);
+    if (!printSummary(sh, loadBefore) && status == 0) status = 3;
     if (!config.pgnFile.empty()) {
       std::ofstream pgn(config.pgnFile, std::ios::app);
       for (const GameRecord& r : sh.records) pgn << pgnText(r, tc, sh.nameA, sh.nameB);
