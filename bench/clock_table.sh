@@ -18,7 +18,9 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/velmar" "$work/"
 [ -f "$build/velmar.vbk" ] && cp "$build/velmar.vbk" "$work/"
 
-run() { "$referee" --engine "$work/velmar" --cwd "$work" --seed 2026 "$@" | grep -v '^seed'; }
+# Every time control is played, whatever an earlier one found; the exit status tells.
+status=0
+run() { "$referee" --engine "$work/velmar" --cwd "$work" --seed 2026 "$@" | grep -v '^seed' || status=1; }
 
 echo "### with --load 2"
 run --load 2 --games "$(games 100)" --tc 0.2+0.01 --tc 1+0.01 --tc 2+0.02
@@ -27,3 +29,4 @@ run --load 2 --games "$(games 20)" --tc 10+0.1
 run --load 2 --games "$(games 100)" --tc 2+0.02 --ponder
 echo "### without load"
 run --games "$(games 100)" --tc 1+0.01 --tc 2+0.02
+exit $status
