@@ -11,7 +11,7 @@ struct EngineSettings {
   std::string tablebasePath = "/gtb/";
   int tablebaseCacheMb = 8;
   int multiPv = 1;       // 1..256, copied into every "go"
-  bool ponder = true;    // off: a "go ponder" is dropped
+  bool ponder = true;    // what the GUI was told; a "go ponder" is searched either way
   bool ownBook = true;   // on: a timed "go" asks the opening book first
   int tbUsage = 2;       // 0 never, 1 root, 2 always
   int moveOverhead = DefaultMoveOverheadMs;  // milliseconds lost per move outside the search
