@@ -17,9 +17,10 @@
 #include "search/thread.h"
 
 int main(int argc, char** argv) {
-  // Every reply must reach the GUI the moment it is written.
+  // Every reply must reach the GUI the moment it is written. Input stays buffered: the command
+  // loop is its only reader, and reading a long "position" line byte by byte would cost a system
+  // call per character, each one a chance for a busy machine to hold the engine up on the clock.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  std::setvbuf(stdin, nullptr, _IONBF, 0);
 
   prepareParameters();
   // "velmar bench [depth]": the search's signature and speed, then exit.
