@@ -44,8 +44,8 @@ void newGame(ThinkThread& engine) {
   std::printf("info string Starting new game, hash table cleared\n");
 }
 
-// Commands that read or change the position, the table or the evaluator wait for a running
-// search first; "swap", "rgstat" and the personality commands are meant for when none runs.
+// Commands that read or change the position, the table, the evaluator or the parameters wait for
+// a running search first; "rgstat" and "savepers" touch nothing a search reads.
 void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   SearchContext& g = engine.context();
   const std::string& word = t[0];
@@ -62,6 +62,7 @@ void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   } else if (word == "rgstat") {
     if (t.size() >= 2) rgstatCommand(clampToInt(leadingNumber(t[1])));
   } else if (word == "swap") {
+    engine.stopAndWait();  // the search thread plays its moves on this very Board
     swapCommand(g);
   } else if (word == "genkpk") {
     engine.stopAndWait();
