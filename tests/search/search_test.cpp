@@ -3,9 +3,13 @@
 // quiescence search's mate score, stand pat and delta pruning.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "board/history.h"
 #include "board/makemove.h"
@@ -31,6 +35,33 @@ std::unique_ptr<SearchContext> contextFor(const char* fen) {
   ctx->silent = true;
   return ctx;
 }
+
+// Raises the stop flag at its nth evaluation, as "stop" may at any node, and keeps what the table
+// held then for every position on the line from the root to that node (which itself may still
+// finish: its evaluation is whole).
+class StopAtEvaluation : public BitEval {
+ public:
+  StopAtEvaluation(SearchContext& ctx, int n) : ctx_(ctx), left_(n) {}
+  int evaluate(const Board& b, int alpha, int beta) override {
+    if (--left_ == 0) {
+      ctx_.stopSearch = true;
+      for (int i = 0; i + 1 < ctx_.history.count; ++i) line.push_back({ctx_.history.keys[i], entry(ctx_.history.keys[i])});
+    }
+    return BitEval::evaluate(b, alpha, beta);
+  }
+  std::optional<std::array<uint8_t, sizeof(TTEntry)>> entry(uint64_t key) const {
+    const TTEntry* e = ctx_.tt.probe(key);
+    if (!e) return std::nullopt;
+    std::array<uint8_t, sizeof(TTEntry)> bytes;
+    std::memcpy(bytes.data(), e, sizeof bytes);
+    return bytes;
+  }
+  std::vector<std::pair<uint64_t, std::optional<std::array<uint8_t, sizeof(TTEntry)>>>> line;
+
+ private:
+  SearchContext& ctx_;
+  int left_;
+};
 
 Move legalMove(const Board& b, const char* uci) {
   Move m{};
@@ -199,6 +230,31 @@ TEST(SearchStop, RaisedFlagReturnsAlphaAndStoresNothing) {
   EXPECT_EQ(searchNonPV(*ctx, 1 * OnePly, 2, -40, true), -40);
   EXPECT_EQ(quiesce(*ctx, 0, 2, 300, 400), 300);  // stand pat is below the window
   EXPECT_EQ(ctx->tt.hashfull(), 0);
+}
+
+TEST(SearchStop, NoNodeAboveAnInterruptionStores) {
+  // Stopped at every evaluation in turn (every few in the main search): the table entries of the
+  // line from the root to that node stay as they were then.
+  const struct {
+    const char* what;
+    int stride;
+    int (*search)(SearchContext&);
+  } searches[] = {
+      {"quiesce", 1, [](SearchContext& c) { return quiesce(c, 0, 0, 506, 507); }},
+      {"searchPV", 7, [](SearchContext& c) { return searchPV(c, 4 * OnePly, 0, -MateValue, MateValue); }},
+      {"searchNonPV", 7, [](SearchContext& c) { return searchNonPV(c, 4 * OnePly, 0, 506, true); }},
+  };
+  for (const auto& s : searches) {
+    for (int n = 1;; n += s.stride) {
+      auto ctx = contextFor("1r6/p6k/8/8/8/8/5PPP/R5K1 w - - 0 1");
+      auto stopper = std::make_unique<StopAtEvaluation>(*ctx, n);
+      const StopAtEvaluation& at = *stopper;
+      ctx->evaluator = std::move(stopper);
+      s.search(*ctx);
+      if (!ctx->stopSearch) break;  // finished before the nth evaluation
+      for (const auto& [key, entry] : at.line) ASSERT_EQ(at.entry(key), entry) << s.what << " stopped at " << n;
+    }
+  }
 }
 
 TEST(SearchStop, LimitsStopTheWholeSearch) {
