@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <iterator>
 
+#include "board/board.h"
 #include "eval/params.h"
 #include "eval/personality.h"
 #include "frontend/tokens.h"
@@ -23,6 +25,13 @@ void clearHash(SearchContext& g) {
 void reopenTablebases(SearchContext& g, const EngineSettings& settings) {
   if (!openTablebases(g, settings)) std::printf("info string no GTB found\n");
 }
+
+bool isPieceValue(const Param& p) {
+  return p.value >= pieceValueTable && p.value < pieceValueTable + std::size(pieceValueTable);
+}
+
+// The board's material balance after a piece value changed.
+void recountMaterial(SearchContext& g) { recomputeDerived(g.board); }
 
 // The tokens from `from` on, joined with single spaces: a path may contain blanks.
 std::string joinedFrom(const std::vector<std::string>& t, size_t from) {
@@ -47,7 +56,8 @@ bool openTablebases(SearchContext& g, const EngineSettings& settings) {
 }
 
 // Options that change what the search reads (the table, the evaluator, the settings a search
-// is started with) wait for a running search first; OwnBook and the named parameters do not.
+// is started with) wait for a running search first; OwnBook and the named parameters other than
+// the piece values do not.
 void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& t) {
   if (t.size() < 4 || t[1] != "name") return;
   const std::string& name = t[2];
@@ -82,6 +92,7 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     engine.stopAndWait();
     clearHash(g);
     const bool loaded = loadPersonality(value.c_str());
+    recountMaterial(g);
     std::printf("info string %s %s\n", loaded ? "personality file loaded" : "personality file not found",
                 value.c_str());
   } else if (name == "Skill") {
@@ -93,8 +104,9 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
   } else if (name == "Hash") {
     const int megabytes = clampedNumber(value, 1, 1024);
     engine.stopAndWait();
-    g.tt.resize(megabytes);
-    std::printf("info string Hash table size set to %d MB\n", megabytes);
+    // Short of memory the table keeps the largest size it could get, and that is what is said.
+    const int set = g.tt.resize(megabytes) ? megabytes : g.tt.megabytes();
+    std::printf("info string Hash table size set to %d MB\n", set);
   } else if (name == "GaviotaTbCache") {
     engine.stopAndWait();
     settings.tablebaseCacheMb = clampedNumber(value, 1, 1024);
@@ -112,15 +124,21 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     settings.ownBook = value == "true";
     std::printf("info string Own book %s\n", settings.ownBook ? "enabled" : "disabled");
   } else if (Param* p = findParam(name)) {
-    // Hidden options: the evaluation and search parameters, by their exact names.
+    // Hidden options: the evaluation and search parameters, by their exact names. The board
+    // counts its material in the piece values, so a new value waits for the search and recounts.
+    const bool pieceValue = isPieceValue(*p);
+    if (pieceValue) engine.stopAndWait();
     setParam(*p, leadingNumber(value));
+    if (pieceValue) recountMaterial(g);
     std::printf("info string %s set to %d\n", name.c_str(), getParam(*p));
   }
 }
 
-void loadPersonalityCommand(const std::vector<std::string>& t) {
+void loadPersonalityCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   if (t.size() < 2) return;
+  engine.stopAndWait();  // the file may change piece values the board counts with
   if (!loadPersonality(t[1].c_str())) std::printf("error loading personality <= `%s'\n", t[1].c_str());
+  recountMaterial(engine.context());
 }
 
 void savePersonalityCommand(const std::vector<std::string>& t) {

@@ -52,7 +52,7 @@ void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   if (word == "setoption") {
     setOptionCommand(engine, engineSettings, t);
   } else if (word == "loadpers") {
-    loadPersonalityCommand(t);
+    loadPersonalityCommand(engine, t);
   } else if (word == "savepers") {
     savePersonalityCommand(t);
   } else if (word == "perft") {
