@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include "frontend/diagnostics.h"
@@ -89,12 +90,19 @@ void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
 
 bool readLine(std::FILE* in, std::string& line) {
   line.clear();
+  bool tooLong = false;
   for (;;) {
-    int c = std::getc(in);
-    if (c == EOF) return !line.empty();
-    if (c == '\n') return true;
-    line += char(c);
+    const int c = std::getc(in);
+    if (c == EOF && line.empty() && !tooLong) return false;
+    if (c == EOF || c == '\n') break;
+    if (line.size() < MaxLineBytes) {
+      line += char(c);
+    } else {
+      tooLong = true;
+    }
   }
+  if (tooLong) line.clear();
+  return true;
 }
 
 bool handleLine(ThinkThread& engine, std::string line) {
@@ -118,6 +126,11 @@ bool handleLine(ThinkThread& engine, std::string line) {
 
 void commandLoop(ThinkThread& engine, std::FILE* in) {
   std::string line;
-  while (readLine(in, line))
-    if (!handleLine(engine, line)) return;
+  while (readLine(in, line)) {
+    try {
+      if (!handleLine(engine, line)) return;
+    } catch (const std::exception&) {
+      // Out of memory in one command (the only thing that throws): the engine takes the next.
+    }
+  }
 }
