@@ -65,15 +65,22 @@ TEST_F(OldBoardTest, StartPositionFromResetAndFromFen) {
   EXPECT_EQ(OldMoved | OldBlack | Bishop, reset.squares[C8]);
   EXPECT_EQ(Rook, reset.squares[A1]);
 
-  // FEN leaves the minor pieces without the moved bit, so only the key differs.
+  // The initial position as FEN is the reset board, moved bits and book key included; the fifty
+  // counter is the FEN's. Without a castling right, or Black to move, it is another position.
   int side = -1, moveNumber = -1;
   OldBoard fromFen;
   ASSERT_TRUE(
-      parseFen(fromFen, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", &side, &moveNumber));
+      parseFen(fromFen, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 4 3", &side, &moveNumber));
   EXPECT_EQ(White, side);
-  EXPECT_EQ(1, moveNumber);
-  for (int sq = 0; sq < 64; ++sq) EXPECT_EQ(reset.squares[sq] & ~OldMoved, fromFen.squares[sq]) << sq;
-  EXPECT_NE(reset.hash, fromFen.hash);
+  EXPECT_EQ(3, moveNumber);
+  EXPECT_EQ(4, fromFen.fifty);
+  EXPECT_EQ(0, std::memcmp(reset.squares, fromFen.squares, sizeof reset.squares));
+  EXPECT_EQ(reset.hash, fromFen.hash);
+  for (const char* other : {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQk - 0 1",
+                            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"}) {
+    const OldBoard o = parsed(other);
+    EXPECT_EQ(o.squares[B1], Knight) << other;  // no moved bit: not taken for the initial position
+  }
 
   OldBoard mixed = parsed("4k3/8/8/8/8/8/3q4/R3K1N1 w Q - 0 1");
   EXPECT_EQ(5000 + 3250 - 9750, mixed.material);
