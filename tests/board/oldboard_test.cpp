@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
@@ -179,44 +178,10 @@ TEST_F(OldBoardTest, RefusedFenLeavesBoardUnchanged) {
   EXPECT_EQ(1, parsed("4k3/8/8/8/8/8/8/4R1K1 b - - 0 1").check);
 }
 
-// Whatever bytes arrive, parsing ends without reading past the text, and anything accepted is
-// a position the engine can work with; under the sanitizers any stray read shows up here.
-TEST_F(OldBoardTest, GarbageNeverBreaksParsing) {
-  const std::string seeds[] = {
-      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-      "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1",
-  };
-  const std::string alphabet = "KQRBNPkqrbnp0123456789/ -wWbBaehx\t\x80\xff";
-  std::mt19937 random(12345);
+// Numbers and blanks beyond any buffer are read to their end (random text is the fuzzer's).
+TEST_F(OldBoardTest, OverlongFieldsAreReadToTheirEnd) {
   OldBoard ob;
   resetOldBoard(ob);
-  int accepted = 0;
-  for (int i = 0; i < 30000; ++i) {
-    std::string text;
-    if (i % 2) {  // arbitrary bytes
-      text.resize(random() % 90);
-      for (char& c : text) c = char(random() % 255 + 1);
-    } else {  // a real FEN with a few characters changed, dropped or cut off
-      text = seeds[random() % 3];
-      for (int edits = random() % 3 + 1; edits > 0 && !text.empty(); --edits) {
-        size_t at = random() % text.size();
-        switch (random() % 3) {
-          case 0: text[at] = alphabet[random() % alphabet.size()]; break;
-          case 1: text.erase(at, 1); break;
-          default: text.resize(at + 1); break;
-        }
-      }
-    }
-    int side;
-    if (!parseFen(ob, text.c_str(), &side, nullptr)) continue;
-    ++accepted;
-    OldBoard again;
-    ASSERT_TRUE(parseFen(again, oldBoardToFen(ob, side).c_str(), nullptr, nullptr)) << text;
-    EXPECT_EQ(oldBoardToFen(ob, side), oldBoardToFen(again, side)) << text;
-  }
-  EXPECT_GT(accepted, 1000);
-
   std::string longFifty = "4k3/8/8/8/8/8/8/4K3 w KQkq - " + std::string(1 << 20, '7');
   EXPECT_TRUE(parseFen(ob, longFifty.c_str(), nullptr, nullptr));
   EXPECT_EQ(255, ob.fifty);
