@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <utility>
 
 #include "board/makemove.h"
 #include "board/movegen.h"
@@ -88,16 +89,15 @@ TEST(Evaluator, CacheReturnsTheSameScoreAndLazyExitSkipsIt) {
 
 TEST(Evaluator, CachedKingDangerSaturatesAtTheTopOfItsRange) {
   auto e = newEvaluator();
-  // A queen, rooks and knights around Black's king with the weights raised within their ranges.
+  // Queen, knight and rooks at Black's king, with the weights raised within their ranges.
   const Board b = boardFromFen("r5k1/5p1p/6pQ/6N1/8/5N2/5PPP/3RR1K1 w - - 0 1");
-  const int32_t safety = param::KingSafetyPercent, weight = param::QueenAttackWeightMP;
-  param::KingSafetyPercent = 1000;
-  param::QueenAttackWeightMP = 10000;
-  const int score = e->evaluate(b, -Widest, Widest);
+  const int32_t safety = std::exchange(param::KingSafetyPercent, 1000);
+  const int32_t weight = std::exchange(param::QueenAttackWeightMP, 10000);
+  e->evaluate(b, -Widest, Widest);
   const int danger = e->kingDanger(Black);
-  EXPECT_EQ(e->evaluate(b, -Widest, Widest), score);
-  EXPECT_EQ(e->kingDanger(Black), std::min(danger, 32767));
-  EXPECT_GT(danger, 32767);  // or the test proves nothing
+  e->evaluate(b, -Widest, Widest);  // from the cache
+  EXPECT_GT(danger, 32767);
+  EXPECT_EQ(e->kingDanger(Black), 32767);
   param::KingSafetyPercent = safety;
   param::QueenAttackWeightMP = weight;
 }

@@ -3,10 +3,7 @@
 // quiescence search's mate score, stand pat and delta pruning.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,31 +33,25 @@ std::unique_ptr<SearchContext> contextFor(const char* fen) {
   return ctx;
 }
 
-// Raises the stop flag at its nth evaluation, as "stop" may at any node, and keeps what the table
-// held then for every position on the line from the root to that node (which itself may still
-// finish: its evaluation is whole).
-class StopAtEvaluation : public BitEval {
- public:
-  StopAtEvaluation(SearchContext& ctx, int n) : ctx_(ctx), left_(n) {}
+// Raises the stop flag at its nth evaluation, as "stop" may at any node, and keeps the table's
+// entry then (its bytes, or none) for every position on the line from the root to that node
+// (which itself may finish: its evaluation is whole).
+struct StopAtEvaluation : BitEval {
+  StopAtEvaluation(SearchContext& ctx, int n) : ctx(ctx), left(n) {}
   int evaluate(const Board& b, int alpha, int beta) override {
-    if (--left_ == 0) {
-      ctx_.stopSearch = true;
-      for (int i = 0; i + 1 < ctx_.history.count; ++i) line.push_back({ctx_.history.keys[i], entry(ctx_.history.keys[i])});
+    if (--left == 0) {
+      ctx.stopSearch = true;
+      for (int i = 0; i + 1 < ctx.history.count; ++i) line.emplace_back(ctx.history.keys[i], entry(ctx.history.keys[i]));
     }
     return BitEval::evaluate(b, alpha, beta);
   }
-  std::optional<std::array<uint8_t, sizeof(TTEntry)>> entry(uint64_t key) const {
-    const TTEntry* e = ctx_.tt.probe(key);
-    if (!e) return std::nullopt;
-    std::array<uint8_t, sizeof(TTEntry)> bytes;
-    std::memcpy(bytes.data(), e, sizeof bytes);
-    return bytes;
+  std::string entry(uint64_t key) const {
+    const TTEntry* e = ctx.tt.probe(key);
+    return e ? std::string(reinterpret_cast<const char*>(e), sizeof *e) : "none";
   }
-  std::vector<std::pair<uint64_t, std::optional<std::array<uint8_t, sizeof(TTEntry)>>>> line;
-
- private:
-  SearchContext& ctx_;
-  int left_;
+  SearchContext& ctx;
+  int left;
+  std::vector<std::pair<uint64_t, std::string>> line;
 };
 
 Move legalMove(const Board& b, const char* uci) {
