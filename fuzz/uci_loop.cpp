@@ -28,7 +28,7 @@ bool leftOut(const std::vector<std::string>& t) {
   if (t.empty()) return false;
   const std::string& word = t[0];
   if (word == "savepers" || word == "genkpk" || word == "rgstat" || word == "bench") return true;
-  if (word == "perft") return t.size() >= 2 && leadingNumber(t[1]) > 3;
+  if (word == "perft") return t.size() >= 2 && leadingNumber(t[1]) > 2;
   if (word == "setoption" && t.size() >= 3) {
     const std::string name = lowerCase(t[2]);
     return name == "hash" || name == "gaviotatbcache";
@@ -73,11 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> tokens = tokenize(line);
     if (leftOut(tokens)) continue;
     const bool go = !tokens.empty() && tokens[0] == "go";
-    if (go) line += " nodes 300";
+    if (go) line += " nodes 100";
     if (!handleLine(e, line)) break;
     // A search runs beside the following lines for a moment, as it would with a GUI.
     const bool ponder = std::find(tokens.begin(), tokens.end(), "ponder") != tokens.end();
-    for (int ms = 0; go && !ponder && ms < 100 && e.searching(); ++ms)
+    for (int ms = 0; go && !ponder && ms < 50 && e.searching(); ++ms)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   e.stopAndWait();
