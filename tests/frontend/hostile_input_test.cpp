@@ -16,12 +16,15 @@ namespace {
 
 constexpr int Wait = 10000 * SlowBuildFactor;
 
-std::string scratchDir(const char* name) {
-  const std::string dir = testing::TempDir() + name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir + "/folder");
-  return dir;
-}
+// A directory of its own (other checkouts may be testing at the same time), with a sub-folder.
+struct ScratchDir {
+  ScratchDir() {
+    path = testing::TempDir() + "velmar-hostile-XXXXXX";
+    if (mkdtemp(path.data())) std::filesystem::create_directories(path + "/folder");
+  }
+  ~ScratchDir() { std::filesystem::remove_all(path); }
+  std::string path;
+};
 
 // Reads up to the line `expected`; false when it does not come in time.
 bool replies(EnginePipe& engine, const std::string& expected) {
@@ -32,7 +35,8 @@ bool replies(EnginePipe& engine, const std::string& expected) {
 }  // namespace
 
 TEST(HostileInput, CommandsInMidSearchWaitForIt) {
-  const std::string dir = scratchDir("velmar_values");
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path;
   std::ofstream(dir + "/values.txt") << "KnightValueCP = 600\n";
   EnginePipe engine({}, dir);
   // Each stops the infinite search before "readyok": "swap" flips the board it plays on, a piece
@@ -53,7 +57,8 @@ TEST(HostileInput, CommandsInMidSearchWaitForIt) {
 }
 
 TEST(HostileInput, FilesThatNeverEndOrNeverOpenAreRefused) {
-  const std::string dir = scratchDir("velmar_files");
+  const ScratchDir scratch;
+  const std::string& dir = scratch.path;
   for (const char* fifo : {"/velmar.vbk", "/fifo"}) ASSERT_EQ(mkfifo((dir + fifo).c_str(), 0600), 0);
   const std::vector<std::string> names = {"/dev/zero", "fifo", "folder"};
   std::vector<std::string> args;
