@@ -2,6 +2,8 @@
 # Installs the Debian packages velmar builds and tests with, when they are missing.
 set -euo pipefail
 packages=(g++ cmake make liblzma-dev libgtest-dev googletest libbenchmark-dev gaviotatb libgaviotatb-dev)
+# clang and its runtime libraries build the fuzz targets (tools/fuzz.sh).
+packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

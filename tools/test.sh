@@ -20,3 +20,8 @@ cmake --build build-san -j"$jobs"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMAR_TSAN=ON -DVELMAR_BENCH=OFF
 cmake --build build-tsan -j"$jobs"
 (cd build-tsan && ctest --output-on-failure -R '^(Protocol|ThinkThread)\.' -j"$jobs")
+
+# Every fuzz target for a short while from its seeds (tools/fuzz.sh); a finding fails the run.
+for target in $(bash tools/fuzz.sh --list); do
+  bash tools/fuzz.sh "$target" 20
+done

@@ -165,6 +165,19 @@ bool safeForEngine(const OldBoard& ob, int side) {
   return !oldSquareAttacked(ob, kingSquare[side ^ 1], side);
 }
 
+// The initial placement with every castling right and no en-passant square; the minor pieces'
+// moved bits aside, exactly what resetOldBoard sets up.
+bool isInitialPosition(const OldBoard& ob) {
+  OldBoard start;
+  resetOldBoard(start);
+  for (int sq = 0; sq < 64; ++sq) {
+    uint8_t b = ob.squares[sq];
+    if (oldPiece(b) == Knight || oldPiece(b) == Bishop) b |= OldMoved;
+    if (b != start.squares[sq]) return false;
+  }
+  return ob.flagsEp == start.flagsEp;
+}
+
 void appendRow(std::string& out, int row, const OldBoard* ob) {
   out += {' ', ob ? rankChars[row] : ' ', ' '};
   for (int file = 0; file < 8; ++file) {
@@ -273,6 +286,13 @@ bool parseFen(OldBoard& ob, const char* text, int* sideToMove, int* moveNumber) 
     return false;
   }
   dropImpossibleEp(ob, side);
+  if (side == White && isInitialPosition(ob)) {
+    // The moved bits of the minor pieces, which no FEN can give, make the book key: a GUI that
+    // sends the initial position as FEN must find the book that "startpos" finds.
+    const uint8_t fifty = ob.fifty;
+    resetOldBoard(ob);
+    ob.fifty = fifty;
+  }
   recomputeOldBoard(ob, side, false);
   if (sideToMove) *sideToMove = side;
   if (moveNumber) *moveNumber = fullMove;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "board/prng.h"
+#include "board/regular_file.h"
 
 namespace {
 
@@ -26,20 +27,24 @@ struct FileCloser {
 }  // namespace
 
 void loadBook(OpeningBook& book, const char* path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-  if (!file) return;
+  // A pipe or a device named velmar.vbk must not hold up start-up.
+  std::unique_ptr<std::FILE, FileCloser> file(openRegularFileToRead(path));
+  if (file) readBook(book, file.get());
+}
+
+void readBook(OpeningBook& book, std::FILE* file) {
   book.positions.clear();
   uint8_t word[8];
-  if (!readBytes(file.get(), word, 4)) return;
+  if (!readBytes(file, word, 4)) return;
   const int32_t n = int32_t(littleEndian(word, 4));
   // Counts are promises the file may not keep: read record by record, stop at the first short read.
   for (int32_t i = 0; i < n; ++i) {
-    if (!readBytes(file.get(), word, 8)) return;
+    if (!readBytes(file, word, 8)) return;
     const uint64_t key = littleEndian(word, 8);
-    if (!readBytes(file.get(), word, 4)) return;
+    if (!readBytes(file, word, 4)) return;
     const int32_t m = int32_t(littleEndian(word, 4));
     for (int32_t j = 0; j < m; ++j) {
-      if (!readBytes(file.get(), word, 8)) return;
+      if (!readBytes(file, word, 8)) return;
       book.positions[key].push_back(BookEntry{uint32_t(littleEndian(word, 4)), int16_t(littleEndian(word + 4, 2))});
     }
   }

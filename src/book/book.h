@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,9 +20,11 @@ struct OpeningBook {
   int size() const { return int(positions.size()); }
 };
 
-// Fills the book from a file; what was read before a short read stays. A missing file leaves
-// the book empty.
+// Fills the book from a regular file; what was read before a short read stays. A missing file,
+// or a name that is no regular file, leaves the book empty.
 void loadBook(OpeningBook& book, const char* path);
+// The same from an open file.
+void readBook(OpeningBook& book, std::FILE* file);
 
 // Index in `moves` of a book move for the position with this reference-board key, or -1.
 int probeBook(const OpeningBook& book, uint64_t key, const RefMove* moves, int count);

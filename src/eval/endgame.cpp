@@ -5,6 +5,7 @@
 
 #include "board/attacks.h"
 #include "board/bitboard.h"
+#include "board/see.h"
 #include "eval/eval_masks.h"
 #include "eval/terms.h"
 
@@ -80,15 +81,23 @@ int materialSignatures(const Board& b, int strong, int v) {
   return v;
 }
 
+// Can the bare king of `weak` step to a square `strong` does not attack? The evaluation's attack
+// maps will not do: their sliders look through their own kind, so a queen behind its own rook
+// "attacks" squares that rook covers for it.
+bool hasFlightSquare(const Board& b, int weak, int strong) {
+  Bitboard flight = kingAttacks[b.kingSquare(weak)] & ~kingAttacks[b.kingSquare(strong)];
+  while (flight) {
+    if (!isAttacked(b, popLowest(flight), weak, true)) return true;
+  }
+  return false;
+}
+
 // Draws the side facing a bare king cannot avoid: stalemate now, or a bishop that does not
 // control the promotion corner of its rook pawns.
 int bareKingDraws(const EvalState& s, int strong, int v) {
   const Board& b = *s.board;
   const int weak = strong ^ 1;
-  if (s.turn == weak && !s.inCheck) {
-    const Bitboard flight = kingAttacks[b.kingSquare(weak)] & ~kingAttacks[b.kingSquare(strong)];
-    if (!(flight & ~s.attacks[strong][0])) return 0;
-  }
+  if (s.turn == weak && !s.inCheck && !hasFlightSquare(b, weak, strong)) return 0;
   const Bitboard bishops = b.pieces(Bishop, strong);
   const Bitboard pawns = b.pieces(Pawn, strong);
   if (s.nonPawn[strong] < 326 && bishops && pawns) {

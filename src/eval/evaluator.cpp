@@ -127,9 +127,10 @@ int BitEval::evaluate(const Board& b, int alpha, int beta) {
   // 23. Remember it with the king dangers the search reads.
   if (cacheEntries_) {
     cacheKeys_[slot] = b.hash;
-    // A drawn king-and-pawn ending is cached without king dangers.
-    const int16_t white = fullyEvaluated ? int16_t(danger_[White]) : 0;
-    const int16_t black = fullyEvaluated ? int16_t(danger_[Black]) : 0;
+    // A drawn king-and-pawn ending is cached without king dangers. Raised safety weights can
+    // push a danger past what the cache holds; it saturates there rather than turn negative.
+    const auto stored = [&](int danger) { return fullyEvaluated ? int16_t(std::min(danger, 32767)) : int16_t{0}; };
+    const int16_t white = stored(danger_[White]), black = stored(danger_[Black]);
     cache_[slot] = EvalCacheEntry{int16_t(score), {white, black}};
   }
   return score;

@@ -5,6 +5,7 @@
 
 #include "board/attacks.h"
 #include "board/bitboard.h"
+#include "board/regular_file.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ std::optional<int> probeKpk(const KpkBitbase& kpk, const Board& b) {
 
 bool saveKpk(const KpkBitbase& kpk, const char* path) {
   if (!kpk.bits) return false;
-  std::FILE* file = std::fopen(path, "wb");
+  std::FILE* file = openRegularFileToWrite(path);  // a pipe named kpk.bit would block the engine
   if (!file) return false;
   const bool written = std::fwrite(kpk.bits.get(), KpkBytes, 1, file) == 1;
   // A failed flush on closing also means the block did not reach the file.

@@ -7,12 +7,15 @@
 #include <limits>
 #include <string>
 
+#include "board/regular_file.h"
 #include "eval/params.h"
 
 namespace {
 
 // A line is read in pieces of at most this many characters; the rest starts a new line.
-constexpr int LineLimit = 4095;
+constexpr size_t LineLimit = 4095;
+// Far beyond 46 lines with any comments: a larger file is not a personality.
+constexpr size_t MaxFileBytes = size_t(1) << 20;
 
 // Control characters and bytes 128-255 (a byte-order mark, say) count as blanks.
 bool isBlank(char c) { return static_cast<signed char>(c) <= 32; }
@@ -46,20 +49,26 @@ void applyLine(const char* p) {
 
 }  // namespace
 
-bool loadPersonality(const char* path) {
-  std::FILE* f = std::fopen(path, "r");
-  if (!f) return false;
-  char line[LineLimit + 1];
-  while (std::fgets(line, sizeof line, f)) {
-    line[LineLimit] = '\0';
-    applyLine(line);
+void applyPersonality(std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    const size_t newline = text.find('\n', at);
+    const size_t lineEnd = newline == std::string_view::npos ? text.size() : newline + 1;
+    const size_t end = std::min(lineEnd, at + LineLimit);
+    applyLine(std::string(text.substr(at, end - at)).c_str());
+    at = end;
   }
-  std::fclose(f);
+}
+
+bool loadPersonality(const char* path) {
+  // The whole file first: one that cannot be read to its end changes nothing.
+  std::string text;
+  if (!readRegularFile(path, MaxFileBytes, text)) return false;
+  applyPersonality(text);
   return true;
 }
 
 bool savePersonality(const char* path) {
-  std::FILE* f = std::fopen(path, "w");
+  std::FILE* f = openRegularFileToWrite(path);
   if (!f) return false;
   size_t width = 0;
   for (const Param* p : allParams()) width = std::max(width, p->name.size());

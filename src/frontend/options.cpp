@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <exception>
+#include <iterator>
 
+#include "board/board.h"
 #include "eval/params.h"
 #include "eval/personality.h"
 #include "frontend/tokens.h"
@@ -24,6 +26,13 @@ void clearHash(SearchContext& g) {
 void reopenTablebases(SearchContext& g, const EngineSettings& settings) {
   if (!openTablebases(g, settings)) std::printf("info string no GTB found\n");
 }
+
+bool isPieceValue(const Param& p) {
+  return p.value >= pieceValueTable && p.value < pieceValueTable + std::size(pieceValueTable);
+}
+
+// The board's material balance after a piece value changed.
+void recountMaterial(SearchContext& g) { recomputeDerived(g.board); }
 
 // The tokens [from, to), joined with single spaces: a path or an option name may contain blanks.
 std::string joined(const std::vector<std::string>& t, size_t from, size_t to) {
@@ -72,7 +81,8 @@ bool openTablebases(SearchContext& g, const EngineSettings& settings) {
 }
 
 // Options that change what the search reads (the table, the evaluator, the settings a search
-// is started with) wait for a running search first; OwnBook and the named parameters do not.
+// is started with) wait for a running search first; OwnBook and the named parameters other than
+// the piece values do not.
 void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& t) {
   if (t.size() < 4 || t[1] != "name") return;
   SearchContext& g = engine.context();
@@ -110,6 +120,7 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     engine.stopAndWait();
     clearHash(g);
     const bool loaded = loadPersonality(value.c_str());
+    recountMaterial(g);
     std::printf("info string %s %s\n", loaded ? "personality file loaded" : "personality file not found",
                 value.c_str());
   } else if (name == "Skill") {
@@ -121,8 +132,9 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
   } else if (name == "Hash") {
     const int megabytes = clampedNumber(value, 1, 1024);
     engine.stopAndWait();
-    g.tt.resize(megabytes);
-    std::printf("info string Hash table size set to %d MB\n", megabytes);
+    // Short of memory the table keeps the largest size it could get, and that is what is said.
+    const int set = g.tt.resize(megabytes) ? megabytes : g.tt.megabytes();
+    std::printf("info string Hash table size set to %d MB\n", set);
   } else if (name == "GaviotaTbCache") {
     engine.stopAndWait();
     settings.tablebaseCacheMb = clampedNumber(value, 1, 1024);
@@ -144,15 +156,21 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     settings.moveOverhead = clampedNumber(value, 0, MaxMoveOverheadMs);
     std::printf("info string Move Overhead set to %d ms\n", settings.moveOverhead);
   } else if (Param* p = findParam(name)) {
-    // Hidden options: the evaluation and search parameters, by their names.
+    // Hidden options: the evaluation and search parameters, by their names. The board counts
+    // its material in the piece values, so a new value waits for the search and recounts.
+    const bool pieceValue = isPieceValue(*p);
+    if (pieceValue) engine.stopAndWait();
     setParam(*p, leadingNumber(value));
+    if (pieceValue) recountMaterial(g);
     std::printf("info string %s set to %d\n", name.c_str(), getParam(*p));
   }
 }
 
-void loadPersonalityCommand(const std::vector<std::string>& t) {
+void loadPersonalityCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   if (t.size() < 2) return;
+  engine.stopAndWait();  // the file may change piece values the board counts with
   if (!loadPersonality(t[1].c_str())) std::printf("error loading personality <= `%s'\n", t[1].c_str());
+  recountMaterial(engine.context());
 }
 
 void savePersonalityCommand(const std::vector<std::string>& t) {

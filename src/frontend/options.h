@@ -12,5 +12,5 @@
 bool openTablebases(SearchContext& g, const EngineSettings& settings);
 
 void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& tokens);
-void loadPersonalityCommand(const std::vector<std::string>& tokens);
+void loadPersonalityCommand(ThinkThread& engine, const std::vector<std::string>& tokens);
 void savePersonalityCommand(const std::vector<std::string>& tokens);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include "frontend/diagnostics.h"
@@ -47,15 +48,15 @@ void newGame(ThinkThread& engine) {
   std::printf("info string Starting new game, hash table cleared\n");
 }
 
-// Commands that read or change the position, the table or the evaluator wait for a running
-// search first; "swap", "rgstat" and the personality commands are meant for when none runs.
+// Commands that read or change the position, the table, the evaluator or the parameters wait for
+// a running search first; "rgstat" and "savepers" touch nothing a search reads.
 void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   SearchContext& g = engine.context();
   const std::string& word = t[0];
   if (word == "setoption") {
     setOptionCommand(engine, engineSettings, t);
   } else if (word == "loadpers") {
-    loadPersonalityCommand(t);
+    loadPersonalityCommand(engine, t);
   } else if (word == "savepers") {
     savePersonalityCommand(t);
   } else if (word == "perft") {
@@ -65,6 +66,7 @@ void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   } else if (word == "rgstat") {
     if (t.size() >= 2) rgstatCommand(clampToInt(leadingNumber(t[1])));
   } else if (word == "swap") {
+    engine.stopAndWait();  // the search thread plays its moves on this very Board
     swapCommand(g);
   } else if (word == "genkpk") {
     engine.stopAndWait();
@@ -91,12 +93,19 @@ void tokenCommand(ThinkThread& engine, const std::vector<std::string>& t) {
 
 bool readLine(std::FILE* in, std::string& line) {
   line.clear();
+  bool tooLong = false;
   for (;;) {
-    int c = std::getc(in);
-    if (c == EOF) return !line.empty();
-    if (c == '\n') return true;
-    line += char(c);
+    const int c = std::getc(in);
+    if (c == EOF && line.empty() && !tooLong) return false;
+    if (c == EOF || c == '\n') break;
+    if (line.size() < MaxLineBytes) {
+      line += char(c);
+    } else {
+      tooLong = true;
+    }
   }
+  if (tooLong) line.clear();
+  return true;
 }
 
 bool handleLine(ThinkThread& engine, std::string line) {
@@ -120,6 +129,11 @@ bool handleLine(ThinkThread& engine, std::string line) {
 
 void commandLoop(ThinkThread& engine, std::FILE* in) {
   std::string line;
-  while (readLine(in, line))
-    if (!handleLine(engine, line)) return;
+  while (readLine(in, line)) {
+    try {
+      if (!handleLine(engine, line)) return;
+    } catch (const std::exception&) {
+      // Out of memory in one command (the only thing that throws): the engine takes the next.
+    }
+  }
 }

@@ -6,7 +6,12 @@
 
 #include "search/thread.h"
 
-// Reads one whole line of any length (without its newline); false at end of input.
+// The longest line taken: a "position" with a game of thousands of moves fits many times over.
+constexpr size_t MaxLineBytes = size_t(1) << 20;
+
+// Reads one whole line (without its newline); false at end of input. A line longer than
+// MaxLineBytes is read to its end and comes back empty, so it is ignored like a blank one and
+// no line can take more memory than that.
 bool readLine(std::FILE* in, std::string& line);
 
 // Carries out one input line; false when it was "quit".

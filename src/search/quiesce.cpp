@@ -124,6 +124,8 @@ int quiesce(SearchContext& ctx, int qdepth, int ply, int alpha, int beta) {
     // 10.6 Take it back.
     historyPop(ctx.history);
     unmakeMove(b, mask, undo);
+    // A child cut short by a stop proves nothing: this level must not store what follows from it.
+    if (ctx.stopSearch) return alpha;
     // 10.7 Keep the best; only a score above alpha changes the line.
     if (score <= best) continue;
     best = score;

@@ -277,12 +277,12 @@ int searchPV(SearchContext& ctx, int depth, int ply, int alpha, int beta) {
   int score;
   if (tableAnswers(ctx, ply, dp, alpha, beta, true, hashMove, score)) return score;
   // 7. A tablebase score is exact, but the PV still wants its moves: narrow the window around it.
-  const bool tableKnown = tablebaseScore(ctx, ply, dp, score);
-  const int tableScore = score;
+  int tableScore = 0;  // read only when the probe answered, but never left undefined
+  const bool tableKnown = tablebaseScore(ctx, ply, dp, tableScore);
   if (tableKnown) {
-    alpha = std::max(alpha, score - 1);
-    beta = std::min(beta, score + 1);
-    if (alpha >= beta) return score;  // the known score lies outside the window already
+    alpha = std::max(alpha, tableScore - 1);
+    beta = std::min(beta, tableScore + 1);
+    if (alpha >= beta) return tableScore;  // the known score lies outside the window already
   }
   // 8-9. Internal iterative deepening (a PV node neither razors nor passes): without a hash move a
   // search two plies shallower finds one to try first.

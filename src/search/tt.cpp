@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "search/score.h"
 
@@ -11,12 +12,22 @@ bool TranspositionTable::resize(int megabytes) {
   uint32_t count = 1;
   while (count < target) count <<= 1;
   if (count == bucketCount_) return true;
-
+  // The new table is taken while the old one still stands, so that a failure leaves a working
+  // table; failing that, the old one makes room, and then the largest size that fits is kept.
+  if (allocate(count)) return true;
   allocation_.reset();
   table_ = nullptr;
   bucketCount_ = 0;
-  allocation_.reset(new (std::nothrow) uint8_t[size_t(count) * sizeof(TTBucket) + 64]);
-  if (!allocation_) return false;
+  if (allocate(count)) return true;
+  for (uint32_t smaller = count >> 1; smaller > 0 && !allocate(smaller); smaller >>= 1) {
+  }
+  return false;
+}
+
+bool TranspositionTable::allocate(uint32_t count) {
+  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size_t(count) * sizeof(TTBucket) + 64]);
+  if (!block) return false;
+  allocation_ = std::move(block);
   // Each bucket is one cache line.
   const auto base = reinterpret_cast<uintptr_t>(allocation_.get());
   table_ = reinterpret_cast<TTBucket*>((base + 63) & ~uintptr_t{63});
@@ -24,6 +35,8 @@ bool TranspositionTable::resize(int megabytes) {
   clear();
   return true;
 }
+
+int TranspositionTable::megabytes() const { return int((uint64_t(bucketCount_) * sizeof(TTBucket)) >> 20); }
 
 void TranspositionTable::clear() {
   if (bucketCount_) std::memset(static_cast<void*>(table_), 0, size_t(bucketCount_) * sizeof(TTBucket));

@@ -32,8 +32,10 @@ class TranspositionTable {
   TranspositionTable& operator=(const TranspositionTable&) = delete;
 
   // Megabytes to the next power of two of buckets; keeps the contents when the size is unchanged.
-  // On a failed allocation the table has no buckets and returns false.
+  // False when that much memory cannot be had: the table then keeps the largest size that fits
+  // (the old one, when nothing larger does).
   bool resize(int megabytes);
+  int megabytes() const;
   void clear();
   void newSearch();
   // The entry holding the key, or none; the caller tests bound, depth and corrects the score.
@@ -45,6 +47,8 @@ class TranspositionTable {
   uint32_t generation() const { return generation_; }
 
  private:
+  bool allocate(uint32_t count);  // replaces the table, cleared, unless the memory is refused
+
   TTBucket* table_ = nullptr;
   std::unique_ptr<uint8_t[]> allocation_;
   uint32_t bucketCount_ = 0;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
@@ -65,15 +64,22 @@ TEST_F(OldBoardTest, StartPositionFromResetAndFromFen) {
   EXPECT_EQ(OldMoved | OldBlack | Bishop, reset.squares[C8]);
   EXPECT_EQ(Rook, reset.squares[A1]);
 
-  // FEN leaves the minor pieces without the moved bit, so only the key differs.
+  // The initial position as FEN is the reset board, moved bits and book key included; the fifty
+  // counter is the FEN's. Without a castling right, or Black to move, it is another position.
   int side = -1, moveNumber = -1;
   OldBoard fromFen;
   ASSERT_TRUE(
-      parseFen(fromFen, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", &side, &moveNumber));
+      parseFen(fromFen, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 4 3", &side, &moveNumber));
   EXPECT_EQ(White, side);
-  EXPECT_EQ(1, moveNumber);
-  for (int sq = 0; sq < 64; ++sq) EXPECT_EQ(reset.squares[sq] & ~OldMoved, fromFen.squares[sq]) << sq;
-  EXPECT_NE(reset.hash, fromFen.hash);
+  EXPECT_EQ(3, moveNumber);
+  EXPECT_EQ(4, fromFen.fifty);
+  EXPECT_EQ(0, std::memcmp(reset.squares, fromFen.squares, sizeof reset.squares));
+  EXPECT_EQ(reset.hash, fromFen.hash);
+  for (const char* other : {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQk - 0 1",
+                            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"}) {
+    const OldBoard o = parsed(other);
+    EXPECT_EQ(o.squares[B1], Knight) << other;  // no moved bit: not taken for the initial position
+  }
 
   OldBoard mixed = parsed("4k3/8/8/8/8/8/3q4/R3K1N1 w Q - 0 1");
   EXPECT_EQ(5000 + 3250 - 9750, mixed.material);
@@ -172,44 +178,10 @@ TEST_F(OldBoardTest, RefusedFenLeavesBoardUnchanged) {
   EXPECT_EQ(1, parsed("4k3/8/8/8/8/8/8/4R1K1 b - - 0 1").check);
 }
 
-// Whatever bytes arrive, parsing ends without reading past the text, and anything accepted is
-// a position the engine can work with; under the sanitizers any stray read shows up here.
-TEST_F(OldBoardTest, GarbageNeverBreaksParsing) {
-  const std::string seeds[] = {
-      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-      "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1",
-  };
-  const std::string alphabet = "KQRBNPkqrbnp0123456789/ -wWbBaehx\t\x80\xff";
-  std::mt19937 random(12345);
+// Numbers and blanks beyond any buffer are read to their end (random text is the fuzzer's).
+TEST_F(OldBoardTest, OverlongFieldsAreReadToTheirEnd) {
   OldBoard ob;
   resetOldBoard(ob);
-  int accepted = 0;
-  for (int i = 0; i < 30000; ++i) {
-    std::string text;
-    if (i % 2) {  // arbitrary bytes
-      text.resize(random() % 90);
-      for (char& c : text) c = char(random() % 255 + 1);
-    } else {  // a real FEN with a few characters changed, dropped or cut off
-      text = seeds[random() % 3];
-      for (int edits = random() % 3 + 1; edits > 0 && !text.empty(); --edits) {
-        size_t at = random() % text.size();
-        switch (random() % 3) {
-          case 0: text[at] = alphabet[random() % alphabet.size()]; break;
-          case 1: text.erase(at, 1); break;
-          default: text.resize(at + 1); break;
-        }
-      }
-    }
-    int side;
-    if (!parseFen(ob, text.c_str(), &side, nullptr)) continue;
-    ++accepted;
-    OldBoard again;
-    ASSERT_TRUE(parseFen(again, oldBoardToFen(ob, side).c_str(), nullptr, nullptr)) << text;
-    EXPECT_EQ(oldBoardToFen(ob, side), oldBoardToFen(again, side)) << text;
-  }
-  EXPECT_GT(accepted, 1000);
-
   std::string longFifty = "4k3/8/8/8/8/8/8/4K3 w KQkq - " + std::string(1 << 20, '7');
   EXPECT_TRUE(parseFen(ob, longFifty.c_str(), nullptr, nullptr));
   EXPECT_EQ(255, ob.fifty);

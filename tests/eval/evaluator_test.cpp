@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <utility>
 
 #include "board/makemove.h"
 #include "board/movegen.h"
@@ -86,6 +87,21 @@ TEST(Evaluator, CacheReturnsTheSameScoreAndLazyExitSkipsIt) {
   EXPECT_EQ(e->evaluate(up, m + 201, m + 300), full);
 }
 
+TEST(Evaluator, CachedKingDangerSaturatesAtTheTopOfItsRange) {
+  auto e = newEvaluator();
+  // Queen, knight and rooks at Black's king, with the weights raised within their ranges.
+  const Board b = boardFromFen("r5k1/5p1p/6pQ/6N1/8/5N2/5PPP/3RR1K1 w - - 0 1");
+  const int32_t safety = std::exchange(param::KingSafetyPercent, 1000);
+  const int32_t weight = std::exchange(param::QueenAttackWeightMP, 10000);
+  e->evaluate(b, -Widest, Widest);
+  const int danger = e->kingDanger(Black);
+  e->evaluate(b, -Widest, Widest);  // from the cache
+  EXPECT_GT(danger, 32767);
+  EXPECT_EQ(e->kingDanger(Black), 32767);
+  param::KingSafetyPercent = safety;
+  param::QueenAttackWeightMP = weight;
+}
+
 TEST(Evaluator, NoLazyExitBelowTheMaterialThreshold) {
   auto e = newEvaluator();
   Board b = boardFromFen("4k3/8/8/8/8/8/8/R3K2R w - - 0 1");
@@ -102,6 +118,8 @@ TEST(Evaluator, KnownEndings) {
   EXPECT_LE(std::abs(evalFen("8/8/3k4/8/8/4K3/8/8 w - - 0 1")), 1);
   // Two knights cannot force mate.
   EXPECT_EQ(evalFen("8/8/3k4/8/8/4K3/8/1NN5 w - - 0 1"), 0);
+  // Not stalemate: the queen on g1 does not see g7 and g8 through its own bishop.
+  EXPECT_LT(evalFen("7k/8/6B1/8/8/8/8/2K3Q1 b - - 0 1"), -5000);
 }
 
 TEST(Evaluator, QueenContactMateThreat) {

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,18 +27,29 @@ class EnginePipe {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // Standard error stays the test's, so sanitizer reports show in the test log.
-  EnginePipe() {
+  // Standard error stays the test's, so sanitizer reports show in the test log. The engine gets
+  // `args` as its command line and runs in `dir` when one is given; addressSpaceMb > 0 limits
+  // its memory, as "ulimit -v" does.
+  explicit EnginePipe(const std::vector<std::string>& args = {}, const std::string& dir = "",
+                      long addressSpaceMb = 0) {
     signal(SIGPIPE, SIG_IGN);  // an engine that died must fail the test, not end it
     int toEngine[2], fromEngine[2];
     // Close-on-exec, so that a second engine started later does not hold this one's input open.
     if (pipe2(toEngine, O_CLOEXEC) != 0 || pipe2(fromEngine, O_CLOEXEC) != 0) return;
+    std::vector<char*> argv{const_cast<char*>(VELMAR_BINARY)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
       dup2(toEngine[0], 0);
       dup2(fromEngine[1], 1);
       for (int fd : {toEngine[0], toEngine[1], fromEngine[0], fromEngine[1]}) close(fd);
-      execl(VELMAR_BINARY, VELMAR_BINARY, static_cast<char*>(nullptr));
+      if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+      if (addressSpaceMb > 0) {
+        const rlimit limit{rlim_t(addressSpaceMb) << 20, rlim_t(addressSpaceMb) << 20};
+        setrlimit(RLIMIT_AS, &limit);
+      }
+      execv(VELMAR_BINARY, argv.data());
       _exit(127);
     }
     close(toEngine[0]);

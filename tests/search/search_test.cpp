@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "board/history.h"
 #include "board/makemove.h"
@@ -31,6 +32,27 @@ std::unique_ptr<SearchContext> contextFor(const char* fen) {
   ctx->silent = true;
   return ctx;
 }
+
+// Raises the stop flag at its nth evaluation, as "stop" may at any node, and keeps the table's
+// entry then (its bytes, or none) for every position on the line from the root to that node
+// (which itself may finish: its evaluation is whole).
+struct StopAtEvaluation : BitEval {
+  StopAtEvaluation(SearchContext& ctx, int n) : ctx(ctx), left(n) {}
+  int evaluate(const Board& b, int alpha, int beta) override {
+    if (--left == 0) {
+      ctx.stopSearch = true;
+      for (int i = 0; i + 1 < ctx.history.count; ++i) line.emplace_back(ctx.history.keys[i], entry(ctx.history.keys[i]));
+    }
+    return BitEval::evaluate(b, alpha, beta);
+  }
+  std::string entry(uint64_t key) const {
+    const TTEntry* e = ctx.tt.probe(key);
+    return e ? std::string(reinterpret_cast<const char*>(e), sizeof *e) : "none";
+  }
+  SearchContext& ctx;
+  int left;
+  std::vector<std::pair<uint64_t, std::string>> line;
+};
 
 Move legalMove(const Board& b, const char* uci) {
   Move m{};
@@ -199,6 +221,31 @@ TEST(SearchStop, RaisedFlagReturnsAlphaAndStoresNothing) {
   EXPECT_EQ(searchNonPV(*ctx, 1 * OnePly, 2, -40, true), -40);
   EXPECT_EQ(quiesce(*ctx, 0, 2, 300, 400), 300);  // stand pat is below the window
   EXPECT_EQ(ctx->tt.hashfull(), 0);
+}
+
+TEST(SearchStop, NoNodeAboveAnInterruptionStores) {
+  // Stopped at every evaluation in turn (every few in the main search): the table entries of the
+  // line from the root to that node stay as they were then.
+  const struct {
+    const char* what;
+    int stride;
+    int (*search)(SearchContext&);
+  } searches[] = {
+      {"quiesce", 1, [](SearchContext& c) { return quiesce(c, 0, 0, 506, 507); }},
+      {"searchPV", 7, [](SearchContext& c) { return searchPV(c, 4 * OnePly, 0, -MateValue, MateValue); }},
+      {"searchNonPV", 7, [](SearchContext& c) { return searchNonPV(c, 4 * OnePly, 0, 506, true); }},
+  };
+  for (const auto& s : searches) {
+    for (int n = 1;; n += s.stride) {
+      auto ctx = contextFor("1r6/p6k/8/8/8/8/5PPP/R5K1 w - - 0 1");
+      auto stopper = std::make_unique<StopAtEvaluation>(*ctx, n);
+      const StopAtEvaluation& at = *stopper;
+      ctx->evaluator = std::move(stopper);
+      s.search(*ctx);
+      if (!ctx->stopSearch) break;  // finished before the nth evaluation
+      for (const auto& [key, entry] : at.line) ASSERT_EQ(at.entry(key), entry) << s.what << " stopped at " << n;
+    }
+  }
 }
 
 TEST(SearchStop, LimitsStopTheWholeSearch) {

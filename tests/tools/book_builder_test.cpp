@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -239,12 +240,12 @@ TEST(BookBuilder, BadInputIsReportedByFileAndLineAndTheRestIsBuilt) {
             "\n"
             "1. d4 d5 2. c4 ) { never closed\n");
   dir.write("lines.txt", "g2g3 g7g6\nb2b3 e7e6 e1e3 d7d5\ne7e8q\n");
-  const ToolRun run = runTool(dir, "bad.pgn missing.txt lines.txt --output bad.vbk --lost-moves count");
-  EXPECT_EQ(run.exitCode, 1);  // the missing file; the book is still written
+  const ToolRun run = runTool(dir, "bad.pgn lines.txt --output bad.vbk --lost-moves count");
+  EXPECT_EQ(run.exitCode, 0);
   for (const char* message :
        {"bad.pgn:4: illegal move \"Ke4\" (move 3, white)", "bad.pgn:6: invalid FEN \"not a position\"",
         "bad.pgn:10: ambiguous move \"Nf3\" (move 1, white)", "bad.pgn:12: ')' without a variation to close",
-        "bad.pgn:12: comment not closed by the end of the file", "cannot read missing.txt",
+        "bad.pgn:12: comment not closed by the end of the file",
         "lines.txt:2: illegal move \"e1e3\" (move 2, white)", "lines.txt:3: illegal move \"e7e8q\""})
     EXPECT_NE(run.err.find(message), std::string::npos) << message << "\n" << run.err;
   EXPECT_NE(run.out.find("7 games (5 with errors)"), std::string::npos) << run.out;
@@ -256,6 +257,33 @@ TEST(BookBuilder, BadInputIsReportedByFileAndLineAndTheRestIsBuilt) {
   EXPECT_EQ(runTool(dir, "lines.txt --plies x").exitCode, 2);
   EXPECT_EQ(runTool(dir, "lines.txt --colour white").exitCode, 2);
   EXPECT_EQ(runTool(dir, "--plies 3").exitCode, 2);
+}
+
+TEST(BookBuilder, AFailedRunLeavesTheOldBookAsItWas) {
+  TempDir dir;
+  const std::string old = "\1\0\0\0old book";
+  dir.write("velmar.vbk", old);
+  dir.write("empty.pgn", "; nothing here\n");
+  dir.write("good.txt", "e2e4 e7e5\n");
+  dir.write("escape.txt", "e2e4 \x1b[2J\x07\n");
+  struct Case {
+    const char* args;
+    const char* message;
+  };
+  for (const Case& c : {Case{"typo_games.pgn", "cannot read typo_games.pgn\n"},
+                        Case{"good.txt typo.txt", "cannot read typo.txt\n"},
+                        Case{"empty.pgn", "no games read\n"},
+                        Case{"good.txt --output missing/dir/x.vbk", "cannot write missing/dir/x.vbk\n"},
+                        Case{"escape.txt typo\x1b.txt", "unreadable move \"\\x1b[2J\\x07\""}}) {
+    const ToolRun run = runTool(dir, c.args);
+    EXPECT_EQ(run.exitCode, 1) << c.args;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
+    EXPECT_EQ(run.err.find_first_of("\x1b\x07"), std::string::npos) << run.err;
+    std::ifstream in(dir.file("velmar.vbk"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old) << c.args;
+  }
+  // Only the book and the inputs: no temporary file left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }
 
 TEST(BookBuilder, PliesAndMinGamesLimitWhatIsWritten) {

@@ -31,3 +31,7 @@ inline bool isOneOf(char c, std::string_view set) { return set.find(c) != std::s
 
 // Bad input is named as "file:line: message" on standard error; the caller goes on.
 void reportInputError(const std::string& file, int line, const std::string& message);
+
+// Text from an input file or the command line as it may go to a terminal: control bytes
+// written as \xHH, so that no escape sequence in a file can act on the terminal.
+std::string printable(std::string_view text);

@@ -1,5 +1,9 @@
 // velmar-book: builds the engine's opening book file from PGN games or UCI move lines.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -25,11 +29,22 @@ bool readWholeFile(const std::string& path, std::string& out) {
   return !in.bad();
 }
 
-bool writeWholeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
-  out.close();
-  return bool(out);
+// Writes a temporary file beside the output and renames it over the output: the old book stays
+// whole until the new one is complete, whatever goes wrong on the way.
+bool replaceFile(const std::string& path, const std::string& bytes) {
+  std::string temporary = path + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return false;
+  const mode_t mask = umask(0);
+  umask(mask);
+  bool ok = fchmod(fd, 0666 & ~mask) == 0;
+  std::FILE* out = fdopen(fd, "wb");
+  if (!out) close(fd);
+  ok = ok && out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  ok = (!out || std::fclose(out) == 0) && ok;
+  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) std::remove(temporary.c_str());
+  return ok;
 }
 
 size_t entryCount(const std::map<uint64_t, std::vector<BookEntry>>& book) {
@@ -44,7 +59,7 @@ int main(int argc, char** argv) {
   ToolOptions options;
   std::string error;
   if (!parseToolOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "velmar-book: %s\n%s", error.c_str(), usageText());
+    std::fprintf(stderr, "velmar-book: %s\n%s", printable(error).c_str(), usageText());
     return 2;
   }
   if (options.help) {
@@ -59,7 +74,7 @@ int main(int argc, char** argv) {
   for (const std::string& file : options.inputs) {
     std::string text;
     if (!readWholeFile(file, text)) {
-      std::fprintf(stderr, "velmar-book: cannot read %s\n", file.c_str());
+      std::fprintf(stderr, "velmar-book: cannot read %s\n", printable(file).c_str());
       allRead = false;
       continue;
     }
@@ -70,12 +85,19 @@ int main(int argc, char** argv) {
       readUciLineGames(text, file, add);
   }
 
+  // A book from part of the input, or from none, would only replace a good one by a worse.
+  const std::string output = printable(options.output);
+  if (!allRead || counts.games == 0) {
+    if (allRead) std::fprintf(stderr, "velmar-book: no games read\n");
+    std::fprintf(stderr, "velmar-book: %s left as it was\n", output.c_str());
+    return 1;
+  }
   const auto book = selectBookEntries(counts, options.build);
-  if (!writeWholeFile(options.output, bookFileBytes(book))) {
-    std::fprintf(stderr, "velmar-book: cannot write %s\n", options.output.c_str());
+  if (!replaceFile(options.output, bookFileBytes(book))) {
+    std::fprintf(stderr, "velmar-book: cannot write %s\n", output.c_str());
     return 1;
   }
   std::printf("%d games (%d with errors), %zu positions and %zu moves written to %s\n", counts.games,
-              counts.gamesWithErrors, book.size(), entryCount(book), options.output.c_str());
-  return allRead ? 0 : 1;
+              counts.gamesWithErrors, book.size(), entryCount(book), output.c_str());
+  return 0;
 }
