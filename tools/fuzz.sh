@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs one libFuzzer target for a while: bash tools/fuzz.sh TARGET SECONDS
+# Runs one libFuzzer target for a while: bash tools/fuzz.sh TARGET SECONDS [libFuzzer flags]
 # Targets: uci_loop fen personality book_file tablebase_block book_games ("--list" prints them).
 # Builds them with clang into build-fuzz/ first. The seeds in tests/fuzz/TARGET start the run;
 # what the fuzzer adds goes to build-fuzz/corpus/TARGET, and a crashing, leaking or hanging input
@@ -12,8 +12,8 @@ if [ "${1:-}" = "--list" ]; then
   echo "${targets[@]}"
   exit 0
 fi
-if [ $# -ne 2 ] || [[ ! " ${targets[*]} " =~ " $1 " ]]; then
-  echo "usage: bash tools/fuzz.sh TARGET SECONDS   (targets: ${targets[*]})" >&2
+if [ $# -lt 2 ] || [[ ! " ${targets[*]} " =~ " $1 " ]]; then
+  echo "usage: bash tools/fuzz.sh TARGET SECONDS [libFuzzer flags]   (targets: ${targets[*]})" >&2
   exit 2
 fi
 target=$1
@@ -29,4 +29,4 @@ mkdir -p "$corpus" "$findings"
 # The engine's replies and the tool's messages are noise here; libFuzzer keeps its own report.
 build-fuzz/fuzz/"fuzz_$target" "$corpus" "tests/fuzz/$target" \
   -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -close_fd_mask=3 \
-  -artifact_prefix="$findings/" -print_final_stats=1
+  -artifact_prefix="$findings/" -print_final_stats=1 "${@:3}"

@@ -21,7 +21,8 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMAR_TSAN=ON -DVELMAR_BENC
 cmake --build build-tsan -j"$jobs"
 (cd build-tsan && ctest --output-on-failure -R '^(Protocol|ThinkThread)\.' -j"$jobs")
 
-# Every fuzz target for a short while from its seeds (tools/fuzz.sh); a finding fails the run.
+# Every fuzz target for a short while from its seeds (tools/fuzz.sh), quietly but for the
+# findings and the final figures; a finding fails the run.
 for target in $(bash tools/fuzz.sh --list); do
-  bash tools/fuzz.sh "$target" 20
+  bash tools/fuzz.sh "$target" 20 -verbosity=0
 done
