@@ -12,6 +12,7 @@
 
 #include "board/bitboard.h"
 #include "board/keys.h"
+#include "board/test_positions.h"
 
 namespace {
 
@@ -84,11 +85,10 @@ TEST_F(OldBoardTest, StartPositionFromResetAndFromFen) {
 // Every test position comes back as it went in, with the key a recomputation gives.
 TEST_F(OldBoardTest, FenRoundTripsOverTestPositions) {
   int count = 0;
-  for (const char* file : {VELMAR_PERFT_DIR "/perftsuite.epd", VELMAR_PERFT_DIR "/standard.epd"}) {
-    std::ifstream in(file);
-    ASSERT_TRUE(in) << file;
-    for (std::string line; std::getline(in, line); ++count) {
-      std::string fen = line.substr(0, line.find(';'));
+  for (const char* suite : {"perftsuite.epd", "standard.epd"}) {
+    for (const PerftLine& line : loadPerftSuite(suite)) {
+      ++count;
+      const std::string fen = line.fen;
       int side;
       OldBoard ob = parsed(fen.c_str(), &side);
       EXPECT_EQ(firstFields(fen, 5), oldBoardToFen(ob, side));

@@ -30,7 +30,7 @@ inline Board startBoard() {
   return b;
 }
 
-// One line of a suite in VELMAR_PERFT_DIR: "fen ;D1 20 ;D2 400 ...".
+// One line of a suite in tests/data/perft: "fen ;D1 20 ;D2 400 ...".
 struct PerftLine {
   std::string fen;
   std::vector<uint64_t> counts;  // counts[d - 1] is the leaf count at depth d
@@ -40,6 +40,7 @@ inline std::vector<PerftLine> loadPerftSuite(const char* name) {
   std::vector<PerftLine> lines;
   std::ifstream in(std::string(VELMAR_PERFT_DIR) + "/" + name);
   for (std::string text; std::getline(in, text);) {
+    if (text.empty() || text[0] == '#') continue;
     std::stringstream fields(text);
     PerftLine line;
     std::getline(fields, line.fen, ';');
@@ -51,5 +52,6 @@ inline std::vector<PerftLine> loadPerftSuite(const char* name) {
     }
     if (!line.counts.empty()) lines.push_back(line);
   }
+  EXPECT_FALSE(lines.empty()) << name;
   return lines;
 }
