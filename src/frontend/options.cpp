@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <new>
 
 #include "eval/params.h"
 #include "eval/personality.h"
@@ -36,11 +37,19 @@ std::string joinedFrom(const std::vector<std::string>& t, size_t from) {
 bool openTablebases(SearchContext& g, const EngineSettings& settings) {
   g.tablebases.reset();
   g.tbMaxMen = 0;
-  try {
-    g.tablebases = std::make_unique<TablebaseSet>(settings.tablebasePath, size_t(settings.tablebaseCacheMb) << 20);
-  } catch (const std::exception&) {
-    return false;  // no memory for the cache: play without tables
+  // Without memory for the whole cache, the largest half, quarter... that can be had.
+  int megabytes = settings.tablebaseCacheMb;
+  while (!g.tablebases && megabytes >= 1) {
+    try {
+      g.tablebases = std::make_unique<TablebaseSet>(settings.tablebasePath, size_t(megabytes) << 20);
+    } catch (const std::bad_alloc&) {
+      megabytes /= 2;
+    }
   }
+  if (!g.tablebases) return false;  // not even 1 MB: play without tables
+  if (megabytes != settings.tablebaseCacheMb)
+    std::printf("info string GTB cache of %d MB cannot be had, size set to %d MB\n", settings.tablebaseCacheMb,
+                megabytes);
   g.tbMaxMen = g.tablebases->maxMen;
   if (g.tbMaxMen == 0) g.tablebases.reset();
   return g.tbMaxMen != 0;
@@ -93,8 +102,11 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
   } else if (name == "Hash") {
     const int megabytes = clampedNumber(value, 1, 1024);
     engine.stopAndWait();
-    g.tt.resize(megabytes);
-    std::printf("info string Hash table size set to %d MB\n", megabytes);
+    const int had = resizeWithin(g.tt, megabytes);
+    if (had == megabytes)
+      std::printf("info string Hash table size set to %d MB\n", megabytes);
+    else
+      std::printf("info string Hash table of %d MB cannot be had, size set to %d MB\n", megabytes, had);
   } else if (name == "GaviotaTbCache") {
     engine.stopAndWait();
     settings.tablebaseCacheMb = clampedNumber(value, 1, 1024);

@@ -1,6 +1,7 @@
 #include "search/tt.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -8,21 +9,30 @@
 
 bool TranspositionTable::resize(int megabytes) {
   const uint64_t target = uint64_t(std::max(megabytes, 0)) * 16384;
-  uint32_t count = 1;
+  uint64_t count = 1;
   while (count < target) count <<= 1;
   if (count == bucketCount_) return true;
 
   allocation_.reset();
   table_ = nullptr;
   bucketCount_ = 0;
+  // A size the address space cannot hold (beyond 2 GB in the 32-bit build) is refused like a
+  // failed allocation.
+  if (count > UINT32_MAX / 2 || count > (SIZE_MAX - 64) / sizeof(TTBucket)) return false;
   allocation_.reset(new (std::nothrow) uint8_t[size_t(count) * sizeof(TTBucket) + 64]);
   if (!allocation_) return false;
   // Each bucket is one cache line.
   const auto base = reinterpret_cast<uintptr_t>(allocation_.get());
   table_ = reinterpret_cast<TTBucket*>((base + 63) & ~uintptr_t{63});
-  bucketCount_ = count;
+  bucketCount_ = uint32_t(count);
   clear();
   return true;
+}
+
+int resizeWithin(TranspositionTable& tt, int megabytes) {
+  for (int size = megabytes; size >= 1; size /= 2)
+    if (tt.resize(size)) return size;
+  return 0;
 }
 
 void TranspositionTable::clear() {

@@ -52,6 +52,10 @@ class TranspositionTable {
   uint32_t generation_ = 0;
 };
 
+// The largest table of at most `megabytes` that memory gives, halving the size after each
+// failed allocation; returns the megabytes set, 0 when not even 1 MB could be had.
+int resizeWithin(TranspositionTable& tt, int megabytes);
+
 // Mate scores travel in the table relative to the position they belong to.
 int scoreToTable(int score, int ply);
 int scoreFromTable(int score, int ply);
