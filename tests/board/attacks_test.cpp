@@ -31,18 +31,16 @@ Bitboard slowSlide(int s, Bitboard occupancy, const Directions& dirs) {
 
 }  // namespace
 
-// Every subset of every mask, so every magic (the six fixed ones included) is proven free of
-// harmful collisions; bits outside the mask must not matter either.
+// Every subset of every mask, so every magic is proven free of harmful collisions; bits outside
+// the mask must not matter either.
 TEST(Attacks, MagicLookupsMatchSteppingForEverySubset) {
   initEngineTables();
   std::mt19937_64 rng(7);
-  int entries[2] = {0, 0};
   for (int s = 0; s < 64; ++s) {
     for (int kind = 0; kind < 2; ++kind) {
       const SliderMagic& m = kind == 0 ? rookMagics[s] : bishopMagics[s];
       const Directions& dirs = kind == 0 ? rookDirections : bishopDirections;
       ASSERT_EQ(m.shift, 64 - popCount(m.mask));
-      entries[kind] += 1 << popCount(m.mask);
       Bitboard subset = 0;
       do {
         const Bitboard occupancy = subset | (rng() & ~m.mask);
@@ -51,14 +49,6 @@ TEST(Attacks, MagicLookupsMatchSteppingForEverySubset) {
       } while (subset);
     }
   }
-  EXPECT_EQ(entries[0], 102400);
-  EXPECT_EQ(entries[1], 5248);
-  EXPECT_EQ(rookMagicNumbers[A8], 0x0080001820804000ULL);
-  EXPECT_EQ(rookMagicNumbers[B8], 0xA440100040002003ULL);
-  EXPECT_EQ(rookMagicNumbers[H1], 0x5000004401002082ULL);
-  EXPECT_EQ(bishopMagicNumbers[A8], 0x22823A0401041104ULL);
-  EXPECT_EQ(bishopMagicNumbers[B8], 0x0804100409003024ULL);
-  EXPECT_EQ(bishopMagicNumbers[H1], 0x0284100220540484ULL);
 }
 
 TEST(Attacks, LinesBetweenSquares) {

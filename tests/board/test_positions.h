@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -54,4 +55,18 @@ inline std::vector<PerftLine> loadPerftSuite(const char* name) {
   }
   EXPECT_FALSE(lines.empty()) << name;
   return lines;
+}
+
+// Leaves per position that the normal run walks in perft: 5000000, or VELMAR_PERFT_BUDGET (the
+// sanitizer and emulated runs lower it). Tests that do more at each node take a share of it.
+inline uint64_t perftBudget() {
+  const char* env = std::getenv("VELMAR_PERFT_BUDGET");
+  return env ? std::strtoull(env, nullptr, 10) : 5000000;
+}
+
+// The deepest depth of the line whose leaf count stays within `leaves` (0 when none does).
+inline int depthWithin(const PerftLine& line, uint64_t leaves) {
+  int depth = 0;
+  while (size_t(depth) < line.counts.size() && line.counts[size_t(depth)] <= leaves) ++depth;
+  return depth;
 }

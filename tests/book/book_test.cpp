@@ -13,15 +13,9 @@
 #include "book/book.h"
 #include "frontend/engine_pipe.h"
 #include "frontend/engine_process.h"
+#include "temp_dir.h"
 
 namespace {
-
-std::string scratchDir(const std::string& name) {
-  const std::string dir = testing::TempDir() + name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
 
 void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -133,7 +127,8 @@ TEST(Book, ShortAndGarbageFilesKeepWhatWasRead) {
 // Each "go" waits for its "bestmove" before the next command: a book answer comes alone, a
 // search says "info depth" first, whatever move it then chooses.
 TEST(Book, GoPlaysFromTheBookOnlyWhenTimedAndAllowed) {
-  const std::string dir = scratchDir("velmar_book_go");
+  const TempDir scratch;
+  const std::string& dir = scratch.path();
   std::map<uint64_t, std::vector<BookEntry>> positions;
   positions[startKey()] = {{fromTo("b1a3"), 1}};
   writeFile(dir + "/velmar.vbk", bookFileBytes(positions));
@@ -165,7 +160,8 @@ TEST(Book, GoPlaysFromTheBookOnlyWhenTimedAndAllowed) {
 }
 
 TEST(Book, DefaultBookPlaysOpeningsThenTheEngineSearches) {
-  const std::string dir = scratchDir("velmar_default_book");
+  const TempDir scratch;
+  const std::string& dir = scratch.path();
   std::filesystem::copy_file(VELMAR_DEFAULT_BOOK, dir + "/velmar.vbk");
   const EngineRun run = runEngine("position startpos\ngo wtime 60000 btime 60000\nisready\n", "", dir);
   EXPECT_EQ(run.output.rfind("opening book: ", 0), 0u) << run.output;

@@ -15,6 +15,7 @@
 
 #include "tablebase/gtb/endings.h"
 #include "tablebase/gtb/reader.h"
+#include "temp_dir.h"
 
 namespace gtbtest {
 
@@ -175,24 +176,6 @@ inline int loadShare() {
 #endif
 }
 
-// A fresh directory under the system's temporary one, removed with its contents.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmar-gtb-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using TempDir = ::TempDir;
 
 }  // namespace gtbtest
