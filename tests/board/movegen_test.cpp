@@ -46,12 +46,6 @@ Generated legalMoves(const char* fen, const HistoryTable* history = nullptr) {
 
 }  // namespace
 
-TEST(MoveGen, StartPositionInSquareOrder) {
-  EXPECT_EQ(legalMoves("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1").text(),
-            "a2a4 a2a3 b2b4 b2b3 c2c4 c2c3 d2d4 d2d3 e2e4 e2e3 f2f4 f2f3 g2g4 g2g3 h2h4 h2h3 "
-            "b1a3 b1c3 g1f3 g1h3");
-}
-
 TEST(MoveGen, PinsAndChecks) {
   // A pinned rook slides along the pin and may take the pinner; a pinned knight is frozen.
   EXPECT_EQ(legalMoves("4r2k/8/8/8/4R3/8/8/4K3 w - - 0 1").text(E4), "e4e8 e4e7 e4e6 e4e5 e4e3 e4e2");

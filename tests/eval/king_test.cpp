@@ -21,6 +21,16 @@ EvalState kingOnly(const Board& b, int colour, void (*pieces)(EvalState&) = null
 
 }  // namespace
 
+// The zones the king terms read, for a castled king; the terms below see only some squares.
+TEST(KingMasks, ZonesOfACastledKing) {
+  initEvalMasks();
+  EXPECT_EQ(stormZone[White][G1], ((fileBits(6) | fileBits(7)) & ~rowBits(7)) | bitOf(H1));
+  EXPECT_EQ(shieldZone[White][G1], squares({H1, G2, H2, G3, H3}));
+  EXPECT_EQ(shelterZone[White][G1], squares({F1, G1, H1, F2, G2, H2}));
+  EXPECT_EQ(shieldZone[Black][G8], squares({H8, G7, H7, G6, H6}));
+  EXPECT_EQ(stormZone[White][E1], 0u);
+}
+
 TEST(KingMasks, MobilityTablesKeepTheirFirstBuild) {
   initEvalMasks();
   const int saved = param::MobilityPercent;

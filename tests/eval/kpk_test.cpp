@@ -137,26 +137,6 @@ TEST(Kpk, EveryPositionAgreesWithTheRules) {
   EXPECT_GT(checked, 380000);
 }
 
-TEST(Kpk, ProbeExamplesAndTheirColourFlippedTwins) {
-  const KpkBitbase& kpk = builtinKpk();
-  struct Case {
-    const char* fen;
-    int expected;
-  } cases[] = {
-      {"6k1/8/8/8/8/8/P7/K7 w - - 0 1", 1},   // a2-a4 is free and outruns the king
-      {"7k/8/8/8/8/8/P7/K7 b - - 0 1", -1},   // Black to move is no nearer
-      {"8/8/8/K7/8/k7/P7/8 w - - 0 1", 0},    // no double step past a3; the pawn falls
-      {"8/8/8/8/8/3k4/4P3/K7 b - - 0 1", 0},  // Black takes the undefended pawn
-      {"k7/8/8/8/8/8/P7/4K3 w - - 0 1", 0},   // rook pawn against the king in its corner
-  };
-  for (const Case& c : cases) {
-    Board b = boardFromFen(c.fen);
-    EXPECT_EQ(probeKpk(kpk, b), c.expected) << c.fen;
-    flipBoard(b);
-    EXPECT_EQ(probeKpk(kpk, b), c.expected) << c.fen << " flipped";
-  }
-}
-
 TEST(Kpk, BlackPawnProbesTheMirroredIndex) {
   // Black pawn d7, kings h1 (Black) and a1 (White), White to move: the twin has a white pawn on d2,
   // White's king on h8, Black's on a8 and Black to move. Only that bit says "win".
