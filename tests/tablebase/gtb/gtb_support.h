@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,6 +36,11 @@ struct Result {
   int outcome = gtb::Forbidden, plies = 0;
   bool operator==(const Result& o) const { return ok == o.ok && (!ok || (outcome == o.outcome && plies == o.plies)); }
 };
+
+inline std::string text(const Result& r) {
+  return "ok " + std::to_string(r.ok) + " outcome " + std::to_string(r.outcome) + " plies " + std::to_string(r.plies);
+}
+inline void PrintTo(const Result& r, std::ostream* out) { *out << text(r); }
 
 inline int fileOf(int sq) { return sq & 7; }
 inline int rankOf(int sq) { return sq >> 3; }
@@ -152,9 +158,6 @@ inline std::vector<Result> expectSameAnswers(gtb::Reader& reader, const std::str
     return {};
   }
   size_t differences = 0;
-  auto text = [](const Result& r) {
-    return "ok " + std::to_string(r.ok) + " outcome " + std::to_string(r.outcome) + " plies " + std::to_string(r.plies);
-  };
   for (size_t i = 0; i < probes.size(); ++i) {
     const Result got = probeVelmar(reader, probes[i]);
     if (!(got == expected[i]) && ++differences <= 10)
