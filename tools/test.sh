@@ -21,6 +21,14 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMAR_TSAN=ON -DVELMAR_BENC
 cmake --build build-tsan -j"$jobs"
 (cd build-tsan && ctest --output-on-failure -R '^(Protocol|ThinkThread)\.' -j"$jobs")
 
+# The 32-bit build, in Release: the same tests but the long ones, so the bench signature and the
+# perft counts are held to the same numbers as in the 64-bit build. Where the kernel runs no 32-bit
+# programs they run under qemu-i386, many times slower: the perft, random-game and tablebase loads
+# are lowered as in the sanitizer run.
+cmake -S . -B build32 --toolchain cmake/i386-linux-gnu.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build32 -j"$jobs"
+(cd build32 && VELMAR_PERFT_BUDGET=2000000 VELMAR_RGSTAT_GAMES=10000 VELMAR_GTB_SHARE=10 ctest --output-on-failure -LE long -j"$jobs")
+
 # Every fuzz target for a short while from its seeds (tools/fuzz.sh), quietly but for the
 # findings and the final figures; a finding fails the run.
 for target in $(bash tools/fuzz.sh --list); do

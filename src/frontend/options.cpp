@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 #include <iterator>
+#include <new>
 
 #include "board/board.h"
 #include "eval/params.h"
@@ -70,11 +71,19 @@ std::string declaredName(const std::string& name) {
 bool openTablebases(SearchContext& g, const EngineSettings& settings) {
   g.tablebases.reset();
   g.tbMaxMen = 0;
-  try {
-    g.tablebases = std::make_unique<TablebaseSet>(settings.tablebasePath, size_t(settings.tablebaseCacheMb) << 20);
-  } catch (const std::exception&) {
-    return false;  // no memory for the cache: play without tables
+  // Without memory for the whole cache, the largest half, quarter... that can be had.
+  int megabytes = settings.tablebaseCacheMb;
+  while (!g.tablebases && megabytes >= 1) {
+    try {
+      g.tablebases = std::make_unique<TablebaseSet>(settings.tablebasePath, size_t(megabytes) << 20);
+    } catch (const std::bad_alloc&) {
+      megabytes /= 2;
+    }
   }
+  if (!g.tablebases) return false;  // not even 1 MB: play without tables
+  if (megabytes != settings.tablebaseCacheMb)
+    std::printf("info string GTB cache of %d MB cannot be had, size set to %d MB\n", settings.tablebaseCacheMb,
+                megabytes);
   g.tbMaxMen = g.tablebases->maxMen;
   if (g.tbMaxMen == 0) g.tablebases.reset();
   return g.tbMaxMen != 0;
@@ -132,9 +141,11 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
   } else if (name == "Hash") {
     const int megabytes = clampedNumber(value, 1, 1024);
     engine.stopAndWait();
-    // Short of memory the table keeps the largest size it could get, and that is what is said.
     const int set = g.tt.resize(megabytes) ? megabytes : g.tt.megabytes();
-    std::printf("info string Hash table size set to %d MB\n", set);
+    if (set == megabytes)
+      std::printf("info string Hash table size set to %d MB\n", megabytes);
+    else
+      std::printf("info string Hash table of %d MB cannot be had, size set to %d MB\n", megabytes, set);
   } else if (name == "GaviotaTbCache") {
     engine.stopAndWait();
     settings.tablebaseCacheMb = clampedNumber(value, 1, 1024);

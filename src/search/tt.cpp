@@ -1,6 +1,7 @@
 #include "search/tt.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -9,7 +10,7 @@
 
 bool TranspositionTable::resize(int megabytes) {
   const uint64_t target = uint64_t(std::max(megabytes, 0)) * 16384;
-  uint32_t count = 1;
+  uint64_t count = 1;
   while (count < target) count <<= 1;
   if (count == bucketCount_) return true;
   // The new table is taken while the old one still stands, so that a failure leaves a working
@@ -24,14 +25,17 @@ bool TranspositionTable::resize(int megabytes) {
   return false;
 }
 
-bool TranspositionTable::allocate(uint32_t count) {
+bool TranspositionTable::allocate(uint64_t count) {
+  // A size the address space cannot hold (beyond 2 GB in the 32-bit build) is refused like a
+  // failed allocation.
+  if (count > UINT32_MAX / 2 || count > (SIZE_MAX - 64) / sizeof(TTBucket)) return false;
   std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size_t(count) * sizeof(TTBucket) + 64]);
   if (!block) return false;
   allocation_ = std::move(block);
   // Each bucket is one cache line.
   const auto base = reinterpret_cast<uintptr_t>(allocation_.get());
   table_ = reinterpret_cast<TTBucket*>((base + 63) & ~uintptr_t{63});
-  bucketCount_ = count;
+  bucketCount_ = uint32_t(count);
   clear();
   return true;
 }

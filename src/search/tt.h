@@ -47,7 +47,7 @@ class TranspositionTable {
   uint32_t generation() const { return generation_; }
 
  private:
-  bool allocate(uint32_t count);  // replaces the table, cleared, unless the memory is refused
+  bool allocate(uint64_t count);  // replaces the table, cleared, unless the memory is refused
 
   TTBucket* table_ = nullptr;
   std::unique_ptr<uint8_t[]> allocation_;
@@ -55,6 +55,7 @@ class TranspositionTable {
   uint32_t used_ = 0;
   uint32_t generation_ = 0;
 };
+
 
 // Mate scores travel in the table relative to the position they belong to.
 int scoreToTable(int score, int ply);

@@ -4,37 +4,7 @@
 #include <memory>
 
 #include "board/history.h"
-#include "board/makemove.h"
-#include "board/movetext.h"
 #include "board/test_positions.h"
-
-namespace {
-
-// Plays UCI moves as the game does: an irreversible move empties the history first.
-void play(Board& b, HashHistory& h, std::initializer_list<const char*> moves) {
-  for (const char* text : moves) {
-    UciMove um;
-    Move m;
-    ASSERT_TRUE(parseUciMove(text, um));
-    ASSERT_TRUE(findLegalMove(b, um, m)) << text;
-    doMove(b, m);
-    const bool irreversible = b.st.fiftyCounter == 0;
-    if (irreversible) historyClear(h);
-    historyPush(h, b.hash, irreversible);
-  }
-}
-
-}  // namespace
-
-TEST(History, KnightDanceRepeatsTheStart) {
-  Board b = startBoard();
-  auto h = std::make_unique<HashHistory>();
-  historyPush(*h, b.hash, true);
-  play(b, *h, {"g1f3", "g8f6", "f3g1"});
-  EXPECT_FALSE(isRepetition(*h, b));
-  play(b, *h, {"f6g8"});
-  EXPECT_TRUE(isRepetition(*h, b));
-}
 
 TEST(History, NoRepetitionAcrossAnIrreversibleEntry) {
   Board b = startBoard();

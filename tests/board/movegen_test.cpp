@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 #include "board/attacks.h"
@@ -47,12 +46,6 @@ Generated legalMoves(const char* fen, const HistoryTable* history = nullptr) {
 
 }  // namespace
 
-TEST(MoveGen, StartPositionInSquareOrder) {
-  EXPECT_EQ(legalMoves("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1").text(),
-            "a2a4 a2a3 b2b4 b2b3 c2c4 c2c3 d2d4 d2d3 e2e4 e2e3 f2f4 f2f3 g2g4 g2g3 h2h4 h2h3 "
-            "b1a3 b1c3 g1f3 g1h3");
-}
-
 TEST(MoveGen, PinsAndChecks) {
   // A pinned rook slides along the pin and may take the pinner; a pinned knight is frozen.
   EXPECT_EQ(legalMoves("4r2k/8/8/8/4R3/8/8/4K3 w - - 0 1").text(E4), "e4e8 e4e7 e4e6 e4e5 e4e3 e4e2");
@@ -88,63 +81,52 @@ TEST(MoveGen, CastlingRules) {
   };
   for (const auto& c : cases) {
     Generated g = legalMoves(c.fen), castles;
-    for (int i = 0; i < g.n; ++i) {
-      if (!isCastle(g.moves[i])) continue;
-      castles.moves[castles.n++] = g.moves[i];
-      EXPECT_EQ(g.scores[i], 0x200000);
-      EXPECT_EQ(g.moves[i].flags, g.moves[i].to < g.moves[i].from ? MoveCastle | MoveCastleLong : MoveCastle);
-    }
+    for (int i = 0; i < g.n; ++i)
+      if (isCastle(g.moves[i])) castles.moves[castles.n++] = g.moves[i];
     EXPECT_EQ(castles.text(), c.castles) << c.fen;
   }
 }
 
-TEST(MoveGen, PromotionsAndTheirScores) {
-  // e7xd8 wins a rook; e8 is covered by that rook, so the quiet queen promotion loses the pawn.
-  const char* fen = "3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1";
-  const Generated g = legalMoves(fen);
-  EXPECT_EQ(g.text(E7), "e7d8q e7d8r e7d8b e7d8n e7e8q e7e8r e7e8b e7e8n");
-  EXPECT_EQ(g.scores[g.find("e7d8q")], 0x310000);
-  for (const char* minor : {"e7d8r", "e7d8n", "e7e8q", "e7e8r", "e7e8b", "e7e8n"}) {
-    EXPECT_EQ(g.scores[g.find(minor)], 0x1C0000) << minor;
+// Scores rank captures by exchange value (<< 16) over the victim and attacker, promotions by
+// piece; a quiet move is 0x160000 plus its history counter.
+TEST(MoveGen, ScoresAndCaptureFlags) {
+  const uint8_t good = MoveCapture | MoveGoodCapture;
+  const struct {
+    const char* fen;
+    const char* move;
+    int32_t score;
+    uint8_t flags;
+  } cases[] = {
+      // Pawn takes a queen a pawn defends: +18, ranks pawn 1 and queen 9; the reverse is -18.
+      {"4k3/8/2p5/3q4/4P3/8/8/4K3 w - - 0 1", "e4d5", 18 * 65536 + 0x300000 - 1 + 9, good},
+      {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", -18 * 65536 + 0x100000 - 9 + 1, MoveCapture},
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 0x300000, good | MoveEnPassant},
+      // e7xd8 wins a rook; e8 is covered by it, so the quiet promotions lose the pawn.
+      {"3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1", "e7d8q", 0x310000, good},
+      {"3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1", "e7d8r", 0x1C0000, good},
+      {"3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1", "e7e8q", 0x1C0000, 0},
+      {"3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1", "e7e8n", 0x1C0000, 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1c1", 0x200000, MoveCastle | MoveCastleLong},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "g1f3", 0x160000 + 77, 0},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2e4", 0x160000, 0},
+  };
+  static HistoryTable history = {};
+  history[White][Knight][F3] = 77;
+  history[Black][Knight][F3] = 5;
+  for (const auto& c : cases) {
+    const Generated g = legalMoves(c.fen, &history);
+    const int i = g.find(c.move);
+    EXPECT_EQ(g.scores[i], c.score) << c.fen << " " << c.move;
+    EXPECT_EQ(g.moves[i].flags, c.flags) << c.fen << " " << c.move;
   }
-  EXPECT_EQ(g.moves[g.find("e7d8b")].flags, MoveCapture | MoveGoodCapture);
-  EXPECT_EQ(g.moves[g.find("e7e8q")].flags, 0);
-
-  const Board b = boardFromFen(fen);
+  // The tactical generator: queen promotions only, or all of them in its full form.
+  const Board b = boardFromFen("3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1");
   Generated tactical;
   tactical.n = generateTactical(b, tactical.moves, false);
   EXPECT_EQ(tactical.text(), "e7d8q e7e8q");
   tactical.n = generateTactical(b, tactical.moves, true);
   EXPECT_EQ(tactical.text(), "e7d8q e7d8r e7d8n e7d8b e7e8q e7e8r e7e8n e7e8b");
-}
-
-TEST(MoveGen, CaptureAndQuietScores) {
-  // Pawn takes a queen that a pawn defends: exchange +18, ranks pawn 1 and queen 9.
-  Generated g = legalMoves("4k3/8/2p5/3q4/4P3/8/8/4K3 w - - 0 1");
-  int i = g.find("e4d5");
-  EXPECT_EQ(g.scores[i], 18 * 65536 + 0x300000 - 1 + 9);
-  EXPECT_EQ(g.moves[i].flags, MoveCapture | MoveGoodCapture);
-  // Queen takes a pawn that a pawn defends: exchange -18, no goodCapture.
-  g = legalMoves("4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1");
-  i = g.find("d1d5");
-  EXPECT_EQ(g.scores[i], -18 * 65536 + 0x100000 - 9 + 1);
-  EXPECT_EQ(g.moves[i].flags, MoveCapture);
-  // En passant: exchange 0, and the empty target ranks as a pawn.
-  g = legalMoves("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-  i = g.find("e5d6");
-  EXPECT_EQ(g.scores[i], 0x300000);
-  EXPECT_EQ(g.moves[i].flags, MoveCapture | MoveEnPassant | MoveGoodCapture);
-
-  // Quiet moves: exactly 0x160000, plus the mover's history counter when a table is given.
-  const char* start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-  g = legalMoves(start);
-  EXPECT_TRUE(std::all_of(g.scores, g.scores + g.n, [](int32_t s) { return s == 0x160000; }));
-  static HistoryTable history = {};
-  history[White][Knight][F3] = 77;
-  history[Black][Knight][F3] = 5;
-  g = legalMoves(start, &history);
-  EXPECT_EQ(g.scores[g.find("g1f3")], 0x160000 + 77);
-  EXPECT_EQ(g.scores[g.find("e2e4")], 0x160000);
+  EXPECT_EQ(legalMoves("3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1").text(E7), "e7d8q e7d8r e7d8b e7d8n e7e8q e7e8r e7e8b e7e8n");
 }
 
 namespace {
@@ -225,22 +207,13 @@ void walk(const Board& b, int depth, uint64_t& nodes) {
   }
 }
 
-// Leaves per position. VELMAR_PERFT_BUDGET (5000000 unless set) scales every perft load
-// together, so sanitizer runs shrink this one too.
-uint64_t leafBudget(uint64_t normal) {
-  const char* env = std::getenv("VELMAR_PERFT_BUDGET");
-  return env ? std::max<uint64_t>(normal * std::strtoull(env, nullptr, 10) / 5000000, 100) : normal;
-}
-
 }  // namespace
 
 TEST(MoveGen, PseudoLegalGeneratorsAgreeOnTrees) {
-  const uint64_t budget = leafBudget(20000);
+  const uint64_t budget = std::max<uint64_t>(perftBudget() / 250, 100);
   uint64_t nodes = 0;
   for (const PerftLine& line : loadPerftSuite("perftsuite.epd")) {
-    int depth = 0;
-    while (depth < int(line.counts.size()) && line.counts[depth] <= budget) ++depth;
-    walk(boardFromFen(line.fen.c_str()), std::max(depth - 1, 0), nodes);
+    walk(boardFromFen(line.fen.c_str()), std::max(depthWithin(line, budget) - 1, 0), nodes);
     if (HasFatalFailure()) return;
   }
   EXPECT_GT(nodes, 10000u);  // the suite was found and walked

@@ -60,12 +60,6 @@ Position play(const Position& p, const std::string& uci) {
   return p;
 }
 
-std::string san(const Position& p, const std::string& uci) {
-  for (RefMove m : legalMoves(p))
-    if (packedToUci(m.packed) == uci) return oldMoveToSan(p.ob, p.side, m);
-  return "(illegal " + uci + ")";
-}
-
 uint64_t perft(const OldBoard& ob, int side, int depth) {
   RefMove moves[MaxRefMoves];
   int n = generateMovesOld(ob, side, moves);
@@ -97,11 +91,10 @@ int checkPerftCounts(uint64_t minNodes, uint64_t maxNodes) {
   return checked;
 }
 
-// The published counts are the oracle: every position, every depth small enough to be quick.
-TEST_F(RefGenTest, PerftMatchesPublishedCounts) { EXPECT_GT(checkPerftCounts(0, 200000), 600); }
-
-// Deeper counts, some 335 million nodes; run on request with the long tests.
-TEST_F(RefGenTest, PerftDeepLong) { EXPECT_GT(checkPerftCounts(200000, 20000000), 100); }
+// The published counts as the reference generator's own oracle, some 400 million nodes; run on
+// request with the long tests. The normal run holds it against the bitboard generator, node by
+// node (Perft.BoardsAgreeAtEveryNode), and that one against the same counts.
+TEST_F(RefGenTest, PerftMatchesPublishedCountsLong) { EXPECT_GT(checkPerftCounts(0, 20000000), 700); }
 
 // Walks a small tree and checks at every node what makeMoveOld keeps incrementally against a
 // full recomputation, and that the moves' notation is unambiguous and its mate marks true.
@@ -153,33 +146,13 @@ TEST_F(RefGenTest, IncrementalStateMatchesRecomputation) {
   }
 }
 
-// Moves that exist or not, each in a position built to decide one rule.
+// The rules the perft suites reach least: en passant that would expose the king, and made-up
+// ep fields (FEN parsing drops these) that give no capture. Castling rules are held against
+// the bitboard generator at every node of the perft cross-check.
 TEST_F(RefGenTest, LegalityEdgeCases) {
-  struct Case {
-    const char* fen;
-    const char* move;
-    bool legal;
-  } cases[] = {
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1g1", true},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1c1", true},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w kq - 0 1", "e1g1", false},      // no right
-      {"r3k2r/8/8/8/8/8/8/RN2K1NR w KQkq - 0 1", "e1g1", false},  // g1 occupied
-      {"r3k2r/8/8/8/8/8/8/RN2K2R w KQkq - 0 1", "e1c1", false},   // b1 occupied
-      {"4k3/4r3/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", false},      // out of check
-      {"4k3/5r2/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", false},      // through check
-      {"4k3/6r1/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", false},      // into check
-      {"4k3/7r/8/8/8/8/8/R3K2R w KQ - 0 1", "e1g1", true},
-      {"4k3/1r6/8/8/8/8/8/R3K2R w KQ - 0 1", "e1c1", true},  // b1 attacked does not matter
-      {"4k3/3r4/8/8/8/8/8/R3K2R w KQ - 0 1", "e1c1", false},
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", true},
-      {"8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1", "e5d6", false},  // exposes the king on the row
-      {"4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", "d4e3", true},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.legal, countMoves(fromFen(c.fen), c.move) == 1) << c.fen << " " << c.move;
-
-  // A made-up ep field (FEN parsing would have dropped these) gives no en-passant capture: not
-  // when the pawn on it is our own, nor when the square it passed over is taken.
+  EXPECT_EQ(1, countMoves(fromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"), "e5d6"));
+  EXPECT_EQ(0, countMoves(fromFen("8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1"), "e5d6"));  // exposes the king
+  EXPECT_EQ(1, countMoves(fromFen("4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1"), "d4e3"));
   Position own = fromFen("4k3/8/8/3PP3/8/8/8/4K3 w - - 0 1");
   setOldEp(own.ob, D5);
   EXPECT_EQ(0, countMoves(own, "e5d6"));
@@ -194,55 +167,18 @@ TEST_F(RefGenTest, LegalityEdgeCases) {
   EXPECT_EQ((std::vector<std::string>{"e7d8q", "e7d8r", "e7d8b", "e7d8n"}), order);
 }
 
-// The bookkeeping of the reference make-move that the walk above cannot see.
+// The bookkeeping of the reference make-move that neither the walk above nor the FEN
+// comparison of the perft cross-check can see: the moved bits, which enter the book keys.
 TEST_F(RefGenTest, MadeMovesKeepTheirMarks) {
   Position e4 = play(fromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 3 1"), "e2e4");
-  EXPECT_EQ(E4, oldEp(e4.ob));
-  EXPECT_EQ(0, e4.ob.fifty);
   EXPECT_EQ(OldMoved | Pawn, e4.ob.squares[E4]);
-  Position nf6 = play(e4, "g8f6");
-  EXPECT_EQ(0, oldEp(nf6.ob));
-  EXPECT_EQ(1, nf6.ob.fifty);
-
-  Position taken = play(fromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"), "e5d6");
-  EXPECT_EQ(0, taken.ob.squares[D5]);
-  EXPECT_EQ(1000, taken.ob.material);
   Position queened = play(fromFen("3r2k1/4P3/8/8/8/8/8/4K3 w - - 0 1"), "e7d8q");
   EXPECT_EQ(Queen | OldMoved, queened.ob.squares[D8]);
-  EXPECT_EQ(9750, queened.ob.material);
-  EXPECT_EQ(9750, queened.ob.nonPawnMaterial);
-
   // Castling keeps the king's and rook's bytes and bars the side from castling instead.
-  Position both = fromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
-  Position castled = play(both, "e1g1");
+  Position castled = play(fromFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"), "e1g1");
   EXPECT_EQ(King, castled.ob.squares[G1]);
   EXPECT_EQ(Rook, castled.ob.squares[F1]);
   EXPECT_TRUE(castled.ob.flagsEp & NoCastleWhite);
-  EXPECT_EQ("r3k2r/8/8/8/8/8/8/R4RK1 b kq - 1", oldBoardToFen(castled.ob, Black));
-  // A rook that moved, or was captured, takes its wing's right with it.
-  Position rookBack = play(play(play(play(both, "h1h2"), "a8b8"), "h2h1"), "b8a8");
-  EXPECT_EQ("r3k2r/8/8/8/8/8/8/R3K2R w Qk - 4", oldBoardToFen(rookBack.ob, White));
-  Position rookTaken = play(fromFen("r3k2r/8/8/8/8/8/8/R3K1BR b KQkq - 0 1"), "h8h1");
-  EXPECT_EQ("r3k3/8/8/8/8/8/8/R3K1Br w Qq - 0", oldBoardToFen(rookTaken.ob, White));
-}
-
-TEST_F(RefGenTest, StandardNotationAndUciText) {
-  const char* cases[][3] = {
-      {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "b1d2", "Nbd2"},
-      {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "a1a3", "R1a3"},
-      {"2k5/8/8/8/4Q2Q/8/8/K6Q w - - 0 1", "h4e1", "Qh4e1"},
-      {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", "e4d5", "exd5"},
-      {"4k3/8/8/3p4/2P1P3/8/8/4K3 w - - 0 1", "c4d5", "cxd5"},
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", "exd6"},
-      {"k7/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8q", "e8=Q+"},
-      {"k7/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8n", "e8=N"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8", "O-O-O"},
-      {"5k2/8/8/8/8/8/8/4K2R w K - 0 1", "e1g1", "O-O+"},
-      {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "a1a8", "Ra8#"},
-  };
-  for (auto& c : cases) EXPECT_EQ(c[2], san(fromFen(c[0]), c[1])) << c[0];
-  EXPECT_EQ("h2g1n", packedToUci(packMove(H2, G1, Knight)));
-  EXPECT_EQ("e1g1", packedToUci(packMove(E1, G1, 0)));
 }
 
 }  // namespace

@@ -54,19 +54,15 @@ TEST(See, Exchanges) {
   }
 }
 
-TEST(See, IsAttackedWithAndWithoutLeapers) {
+// With leapers the attack test is held against the attack sets at every node of the move
+// trees (MoveGen.PseudoLegalGeneratorsAgreeOnTrees); without, knights, pawns and kings drop out.
+TEST(See, IsAttackedWithoutLeapers) {
   const Board knight = boardFromFen("4k3/8/3N4/8/8/8/8/4K3 b - - 0 1");
   EXPECT_TRUE(isAttacked(knight, E8, Black, true));
   EXPECT_FALSE(isAttacked(knight, E8, Black, false));
   const Board rook = boardFromFen("4k3/8/8/8/8/8/8/4RK2 b - - 0 1");
-  EXPECT_TRUE(isAttacked(rook, E8, Black, true));
   EXPECT_TRUE(isAttacked(rook, E8, Black, false));
-  EXPECT_FALSE(isAttacked(rook, D8, Black, true));
-  // Pawns strike diagonally forward only; the white king guards its neighbours.
   const Board pawn = boardFromFen("4k3/8/8/8/8/4P3/8/K7 b - - 0 1");
-  EXPECT_TRUE(isAttacked(pawn, D4, Black, true));
-  EXPECT_FALSE(isAttacked(pawn, E4, Black, true));
-  EXPECT_FALSE(isAttacked(pawn, D2, Black, true));
-  EXPECT_TRUE(isAttacked(pawn, B2, Black, true));
+  EXPECT_FALSE(isAttacked(pawn, D4, Black, false));
   EXPECT_FALSE(isAttacked(pawn, B2, Black, false));
 }

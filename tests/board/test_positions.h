@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -30,7 +31,7 @@ inline Board startBoard() {
   return b;
 }
 
-// One line of a suite in VELMAR_PERFT_DIR: "fen ;D1 20 ;D2 400 ...".
+// One line of a suite in tests/data/perft: "fen ;D1 20 ;D2 400 ...".
 struct PerftLine {
   std::string fen;
   std::vector<uint64_t> counts;  // counts[d - 1] is the leaf count at depth d
@@ -40,6 +41,7 @@ inline std::vector<PerftLine> loadPerftSuite(const char* name) {
   std::vector<PerftLine> lines;
   std::ifstream in(std::string(VELMAR_PERFT_DIR) + "/" + name);
   for (std::string text; std::getline(in, text);) {
+    if (text.empty() || text[0] == '#') continue;
     std::stringstream fields(text);
     PerftLine line;
     std::getline(fields, line.fen, ';');
@@ -51,5 +53,20 @@ inline std::vector<PerftLine> loadPerftSuite(const char* name) {
     }
     if (!line.counts.empty()) lines.push_back(line);
   }
+  EXPECT_FALSE(lines.empty()) << name;
   return lines;
+}
+
+// Leaves per position that the normal run walks in perft: 5000000, or VELMAR_PERFT_BUDGET (the
+// sanitizer and emulated runs lower it). Tests that do more at each node take a share of it.
+inline uint64_t perftBudget() {
+  const char* env = std::getenv("VELMAR_PERFT_BUDGET");
+  return env ? std::strtoull(env, nullptr, 10) : 5000000;
+}
+
+// The deepest depth of the line whose leaf count stays within `leaves` (0 when none does).
+inline int depthWithin(const PerftLine& line, uint64_t leaves) {
+  int depth = 0;
+  while (size_t(depth) < line.counts.size() && line.counts[size_t(depth)] <= leaves) ++depth;
+  return depth;
 }

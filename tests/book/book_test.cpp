@@ -2,6 +2,7 @@
 // the executable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -9,16 +10,11 @@
 #include "board/oldboard.h"
 #include "board/refgen.h"
 #include "book/book.h"
+#include "frontend/engine_pipe.h"
 #include "frontend/engine_process.h"
+#include "temp_dir.h"
 
 namespace {
-
-std::string scratchDir(const std::string& name) {
-  const std::string dir = testing::TempDir() + name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
 
 void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -121,26 +117,44 @@ TEST(Book, ShortFilesKeepWhatWasRead) {
   EXPECT_EQ(loaded("").size(), 0);
 }
 
+// Each "go" waits for its "bestmove" before the next command: a book answer comes alone, a
+// search says "info depth" first, whatever move it then chooses.
 TEST(Book, GoPlaysFromTheBookOnlyWhenTimedAndAllowed) {
-  const std::string dir = scratchDir("velmar_book_go");
+  const TempDir scratch;
+  const std::string& dir = scratch.path();
   std::map<uint64_t, std::vector<BookEntry>> positions;
   positions[startKey()] = {{fromTo("b1a3"), 1}};
   writeFile(dir + "/velmar.vbk", bookFileBytes(positions));
-  const EngineRun timed = runEngine("position startpos\ngo wtime 60000 btime 60000\nisready\n", "", dir);
-  EXPECT_EQ(timed.output, "opening book: 1 positions\nbestmove b1a3\nreadyok\n");
-  const EngineRun untimed =
-      runEngine("position startpos\ngo depth 2\nisready\ngo nodes 100\nisready\n"
-                "setoption name OwnBook value false\ngo movetime 50\nisready\n",
-                "", dir);
-  EXPECT_NE(untimed.output.find("info depth 1"), std::string::npos);
-  EXPECT_EQ(untimed.output.find("bestmove b1a3\n"), std::string::npos) << untimed.output;
-  // A position the book does not know is searched.
-  const EngineRun outOfBook = runEngine("position startpos moves e2e4\ngo movetime 50\nisready\n", "", dir);
-  EXPECT_NE(outOfBook.output.find("info depth 1"), std::string::npos);
+  const std::filesystem::path testDir = std::filesystem::current_path();
+  std::filesystem::current_path(dir);  // the engine reads velmar.vbk where it starts
+  EnginePipe engine;
+  std::filesystem::current_path(testDir);
+  const struct {
+    const char* commands;
+    bool fromBook;
+  } cases[] = {
+      {"position startpos\ngo wtime 60000 btime 60000\n", true},
+      {"go depth 2\n", false},
+      {"go nodes 100\n", false},
+      {"position startpos moves e2e4\ngo wtime 2000 btime 2000\n", false},  // not in the book
+      {"setoption name OwnBook value false\nposition startpos\ngo wtime 1000 btime 1000\n", false},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> lines;
+    ASSERT_TRUE(engine.send(c.commands)) << c.commands;
+    const std::optional<std::string> best = engine.waitFor("bestmove ", 10000 * SlowBuildFactor, &lines);
+    ASSERT_TRUE(best) << c.commands << engine.transcript;
+    const bool searched =
+        std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("info depth", 0) == 0; });
+    EXPECT_EQ(searched, !c.fromBook) << c.commands << engine.transcript;
+    EXPECT_TRUE(!c.fromBook || *best == "bestmove b1a3") << *best;
+  }
+  EXPECT_EQ(engine.transcript.rfind("opening book: 1 positions\n", 0), 0u) << engine.transcript;
 }
 
 TEST(Book, DefaultBookPlaysOpeningsThenTheEngineSearches) {
-  const std::string dir = scratchDir("velmar_default_book");
+  const TempDir scratch;
+  const std::string& dir = scratch.path();
   std::filesystem::copy_file(VELMAR_DEFAULT_BOOK, dir + "/velmar.vbk");
   const EngineRun run = runEngine("position startpos\ngo wtime 60000 btime 60000\nisready\n", "", dir);
   EXPECT_EQ(run.output.rfind("opening book: ", 0), 0u) << run.output;

@@ -29,11 +29,6 @@ TEST(EndgameKnowledge, MopUpDrivesTheBareKingAndRewardsACertainMate) {
   EXPECT_EQ(adjusted("4k3/8/8/8/8/8/8/4K3 w - - 0 1", 37), 37);
 }
 
-TEST(EndgameKnowledge, TwoKnightsAgainstABareKingAreADraw) {
-  EXPECT_EQ(adjusted("4k3/8/8/8/8/8/8/1NN1K3 w - - 0 1", 5000), 0);
-  EXPECT_EQ(adjusted("1nn1k3/8/8/8/8/8/8/4K3 w - - 0 1", -5000), 0);
-}
-
 TEST(EndgameKnowledge, BishopAndKnightDriveTheKingToTheBishopsCorner) {
   // White: king f4, knight e3, light bishop f1; the bare king walks toward a8.
   const int c6 = adjusted("8/8/2k5/8/5K2/4N3/8/5B2 w - - 0 1", 0);

@@ -114,10 +114,9 @@ TEST(Evaluator, KnownEndings) {
   EXPECT_EQ(evalFen("8/8/8/K7/8/k7/P7/8 w - - 0 1"), 0);
   EXPECT_GT(evalFen("6k1/8/8/8/8/8/P7/K7 w - - 0 1"), 5000);
   EXPECT_GT(evalFen("k7/p7/8/8/8/8/8/6K1 b - - 0 1"), 5000);  // the same with colours exchanged
-  // Two kings alone: within a centipawn of nothing.
-  EXPECT_LE(std::abs(evalFen("8/8/3k4/8/8/4K3/8/8 w - - 0 1")), 1);
-  // Two knights cannot force mate.
+  // Two knights cannot force mate, with either colour.
   EXPECT_EQ(evalFen("8/8/3k4/8/8/4K3/8/1NN5 w - - 0 1"), 0);
+  EXPECT_EQ(evalFen("1nn5/8/3k4/8/8/4K3/8/8 w - - 0 1"), 0);
   // Not stalemate: the queen on g1 does not see g7 and g8 through its own bishop.
   EXPECT_LT(evalFen("7k/8/6B1/8/8/8/8/2K3Q1 b - - 0 1"), -5000);
 }

@@ -102,23 +102,14 @@ std::vector<char> solveByRules() {
 
 }  // namespace
 
-TEST(Kpk, GenerationTotalsAndBuiltinCopy) {
+// The built-in copy is what the generator makes (the solver below checks what that is).
+TEST(Kpk, BuiltinCopyIsTheGeneratedBitbase) {
   initEngineTables();
   KpkBitbase fresh;
   generateKpk(fresh);
   EXPECT_FALSE(fresh.work);
-  EXPECT_EQ(fresh.unresolved, 36174);
-  EXPECT_EQ(fresh.impossible + fresh.won + fresh.drawn + fresh.unresolved, KpkPositions);
-  int set = 0;
-  for (int i = 0; i < KpkBytes; ++i) set += popCount(fresh.bits[i]);
-  EXPECT_EQ(set, 170128);
-
-  const KpkBitbase& builtin = builtinKpk();
-  EXPECT_EQ(std::memcmp(builtin.bits.get(), fresh.bits.get(), KpkBytes), 0);
+  EXPECT_EQ(std::memcmp(builtinKpk().bits.get(), fresh.bits.get(), KpkBytes), 0);
   KpkBitbase copy;
-  copyKpk(copy, builtin);
-  EXPECT_EQ(std::memcmp(copy.bits.get(), fresh.bits.get(), KpkBytes), 0);
-  EXPECT_EQ(copy.won, fresh.won);
   copyKpk(copy, KpkBitbase{});
   EXPECT_FALSE(copy.bits);
   EXPECT_FALSE(probeKpk(copy, boardFromFen("6k1/8/8/8/8/8/P7/K7 w - - 0 1")).has_value());
@@ -144,26 +135,6 @@ TEST(Kpk, EveryPositionAgreesWithTheRules) {
   }
   EXPECT_EQ(wrong, 0);
   EXPECT_GT(checked, 380000);
-}
-
-TEST(Kpk, ProbeExamplesAndTheirColourFlippedTwins) {
-  const KpkBitbase& kpk = builtinKpk();
-  struct Case {
-    const char* fen;
-    int expected;
-  } cases[] = {
-      {"6k1/8/8/8/8/8/P7/K7 w - - 0 1", 1},   // a2-a4 is free and outruns the king
-      {"7k/8/8/8/8/8/P7/K7 b - - 0 1", -1},   // Black to move is no nearer
-      {"8/8/8/K7/8/k7/P7/8 w - - 0 1", 0},    // no double step past a3; the pawn falls
-      {"8/8/8/8/8/3k4/4P3/K7 b - - 0 1", 0},  // Black takes the undefended pawn
-      {"k7/8/8/8/8/8/P7/4K3 w - - 0 1", 0},   // rook pawn against the king in its corner
-  };
-  for (const Case& c : cases) {
-    Board b = boardFromFen(c.fen);
-    EXPECT_EQ(probeKpk(kpk, b), c.expected) << c.fen;
-    flipBoard(b);
-    EXPECT_EQ(probeKpk(kpk, b), c.expected) << c.fen << " flipped";
-  }
 }
 
 TEST(Kpk, BlackPawnProbesTheMirroredIndex) {

@@ -79,36 +79,34 @@ TEST_F(Personality, SaveLoadSaveIsAFixedPoint) {
   EXPECT_EQ(read(), first);
 }
 
+// Each text loaded on the defaults: the parameter it sets (or leaves) and what the loader says.
 TEST_F(Personality, LinesAreReadLeniently) {
-  EXPECT_EQ(load("  KnightValueCP=300\n"), "");
-  EXPECT_EQ(value("KnightValueCP"), 300);
-  load("KnightValueCP 310 trailing words\n");
-  EXPECT_EQ(value("KnightValueCP"), 310);
-  load("KnightValueCP = 5000\n");
-  EXPECT_EQ(value("KnightValueCP"), 2000);
-  load("KnightValueCP = -5\n");
-  EXPECT_EQ(value("KnightValueCP"), 0);
-  load("RookValueCP = 99999999999999999999\nQueenValueCP = banana\n");
-  EXPECT_EQ(value("RookValueCP"), 2000);
-  EXPECT_EQ(value("QueenValueCP"), 0);
-  EXPECT_EQ(load("// PawnValueCP = 1\n# PawnValueCP = 1\n7 PawnValueCP = 1\n\n"), "");
-  EXPECT_EQ(value("PawnValueCP"), 75);
-}
-
-TEST_F(Personality, UnknownNamesWarnAndTheRestApplies) {
-  EXPECT_EQ(load("knightValueCP = 1\nPawn_ValueCP = 1\nBishopValueCP = 111\n"),
-            "warning: ignoring invalid parameter: `knightValueCP'\n"
-            "warning: ignoring invalid parameter: `Pawn'\n");
-  EXPECT_EQ(value("BishopValueCP"), 111);
-  EXPECT_EQ(value("KnightValueCP"), 325);
-}
-
-TEST_F(Personality, OverlongLinesContinueAsNewLines) {
-  // Characters past the 4095th start a line of their own.
-  load(std::string(4095, ' ') + "RookValueCP = 444\n");
-  EXPECT_EQ(value("RookValueCP"), 444);
-  load("RookValueCP = 1" + std::string(10000, '0') + "\n");
-  EXPECT_EQ(value("RookValueCP"), 2000);
+  const struct {
+    std::string text;
+    const char* name;
+    int32_t value;
+    const char* said;
+  } cases[] = {
+      {"  KnightValueCP=300\n", "KnightValueCP", 300, ""},
+      {"KnightValueCP 310 trailing words\n", "KnightValueCP", 310, ""},
+      {"KnightValueCP = 5000\n", "KnightValueCP", 2000, ""},
+      {"KnightValueCP = -5\n", "KnightValueCP", 0, ""},
+      {"RookValueCP = 99999999999999999999\n", "RookValueCP", 2000, ""},
+      {"QueenValueCP = banana\n", "QueenValueCP", 0, ""},
+      {"// PawnValueCP = 1\n# PawnValueCP = 1\n7 PawnValueCP = 1\n\n", "PawnValueCP", 75, ""},
+      {"knightValueCP = 1\nPawn_ValueCP = 1\n", "KnightValueCP", 325,
+       "warning: ignoring invalid parameter: `knightValueCP'\nwarning: ignoring invalid parameter: `Pawn'\n"},
+      {"Pawn_ValueCP = 1\nBishopValueCP = 111\n", "BishopValueCP", 111,
+       "warning: ignoring invalid parameter: `Pawn'\n"},
+      // Characters past the 4095th start a line of their own.
+      {std::string(4095, ' ') + "RookValueCP = 444\n", "RookValueCP", 444, ""},
+      {"RookValueCP = 1" + std::string(10000, '0') + "\n", "RookValueCP", 2000, ""},
+  };
+  for (const auto& c : cases) {
+    resetAllParams();
+    EXPECT_EQ(load(c.text), c.said) << c.text.substr(0, 40);
+    EXPECT_EQ(value(c.name), c.value) << c.text.substr(0, 40);
+  }
 }
 
 TEST_F(Personality, GarbageChangesNothingItShouldNot) {

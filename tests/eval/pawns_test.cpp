@@ -64,30 +64,6 @@ TEST(PawnStructure, HandWorkedStructures) {
   }
 }
 
-TEST(PawnStructure, HitGivesTheSumsOfAMiss) {
-  const Board first = boardFromFen("4k3/p4p2/1p6/2P5/8/8/5PPP/4K3 w - - 0 1");
-  // The same pawns with pieces and kings elsewhere: only the pawns matter.
-  const Board same = boardFromFen("r3k3/p4p2/1p6/2P2N2/8/8/5PPP/3QK3 b - - 0 1");
-  const Board other = boardFromFen("4k3/p7/8/8/8/8/4PPPP/4K3 w - - 0 1");
-  PawnEntry entry;
-  entry.key = ~first.pawnKey;
-  const EvalState miss = structure(first, entry);
-  const PawnEntry stored = entry;
-  const EvalState hit = structure(same, entry);
-  EXPECT_EQ(hit.opening, miss.opening);
-  EXPECT_EQ(hit.endgame, miss.endgame);
-  EXPECT_EQ(hit.passers[White], miss.passers[White]);
-  EXPECT_EQ(hit.passers[Black], miss.passers[Black]);
-  EXPECT_NE(miss.passers[Black], 0u);
-  // Another structure on the entry replaces it; the first is then worked out afresh.
-  structure(other, entry);
-  EXPECT_EQ(entry.key, other.pawnKey);
-  const EvalState again = structure(first, entry);
-  EXPECT_EQ(again.opening, miss.opening);
-  EXPECT_EQ(entry.opening, stored.opening);
-  EXPECT_EQ(entry.passers, stored.passers);
-}
-
 TEST(PasserDynamics, KingDistancesAndTheMoveDecideTheRace) {
   struct Case {
     const char* fen;

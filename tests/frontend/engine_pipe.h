@@ -16,8 +16,9 @@
 #include <thread>
 #include <vector>
 
-// Sanitizer builds run several times slower; time limits scale with them.
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+// Sanitizer builds, and builds whose engine runs under an emulator, are several times slower;
+// time limits scale with them.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__) || defined(VELMAR_TESTS_EMULATED)
 constexpr int SlowBuildFactor = 5;
 #else
 constexpr int SlowBuildFactor = 1;

@@ -84,9 +84,9 @@ TEST(HostileInput, HashTheMemoryCannotHoldKeepsAWorkingTable) {
 #endif
   EnginePipe engine({}, "", 256);
   ASSERT_TRUE(engine.send("setoption name Hash value 1024\n"));
-  const auto reply = engine.waitFor("info string Hash table size set to", Wait);
+  const auto reply = engine.waitFor("info string Hash table of 1024 MB cannot be had, size set to ", Wait);
   ASSERT_TRUE(reply) << engine.transcript;
-  const int megabytes = std::atoi(reply->c_str() + 35);
+  const int megabytes = std::atoi(reply->c_str() + 61);
   EXPECT_GE(megabytes, 4);
   EXPECT_LT(megabytes, 256);
   // The table is there: a search fills some of it.

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <system_error>
 
+#include <sys/types.h>
+
 #include "tablebase/gtb/block.h"
 #include "tablebase/gtb/block_cache.h"
 #include "tablebase/gtb/endings.h"
@@ -153,7 +155,7 @@ struct Reader::State {
     const uint64_t first = (block - uint64_t(stm) * perSide) * BlockPositions;
     const size_t n = size_t(std::min<uint64_t>(BlockPositions, f.size - first));
     const uint32_t from = f.offsets[block], length = f.offsets[block + 1] - from;
-    if (!open(ending) || std::fseek(f.handle, long(from), SEEK_SET) != 0 ||
+    if (!open(ending) || fseeko(f.handle, off_t(from), SEEK_SET) != 0 ||
         std::fread(packed.data(), 1, length, f.handle) != length || !unpackBlock(packed.data(), length, unpacked.data(), n))
       return nullptr;
     Dtm* values = cache.claim(ending, block);

@@ -1,11 +1,15 @@
 #include "tablebase/gtb/table_file.h"
 
+#include <sys/types.h>
+
 #include "tablebase/gtb/block.h"
+
+static_assert(sizeof(off_t) == 8, "table files are read with 64-bit offsets (_FILE_OFFSET_BITS=64)");
 
 namespace gtb {
 namespace {
 
-constexpr long HeaderBytes = 40;
+constexpr size_t HeaderBytes = 40;
 constexpr int DataStartWord = 8;
 
 uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
@@ -21,19 +25,20 @@ std::string tableFileName(const std::string& directory, const char* ending) {
 
 bool readBlockTable(std::FILE* f, uint64_t positions, std::vector<uint32_t>& offsets) {
   offsets.clear();
-  if (std::fseek(f, 0, SEEK_END) != 0) return false;
-  const long fileSize = std::ftell(f);
-  if (fileSize < HeaderBytes || std::fseek(f, 0, SEEK_SET) != 0) return false;
+  // 64-bit offsets (off_t), so that the 32-bit build reads files past 2 GiB.
+  if (fseeko(f, 0, SEEK_END) != 0) return false;
+  const off_t fileSize = ftello(f);
+  if (fileSize < off_t(HeaderBytes) || fseeko(f, 0, SEEK_SET) != 0) return false;
 
   uint8_t header[HeaderBytes];
-  if (std::fread(header, 1, HeaderBytes, f) != size_t(HeaderBytes)) return false;
+  if (std::fread(header, 1, HeaderBytes, f) != HeaderBytes) return false;
   const uint32_t dataStart = le32(header + 4 * DataStartWord);
   const uint64_t count = 2 * blocksPerSide(positions) + 1;
-  if (dataStart != HeaderBytes + 4 * count || long(dataStart) > fileSize) return false;
+  if (dataStart != HeaderBytes + 4 * count || off_t(dataStart) > fileSize) return false;
 
-  std::vector<uint8_t> raw(4 * count);
+  std::vector<uint8_t> raw(size_t(4 * count));
   if (std::fread(raw.data(), 1, raw.size(), f) != raw.size()) return false;
-  std::vector<uint32_t> table(count);
+  std::vector<uint32_t> table(static_cast<size_t>(count));
   for (uint64_t i = 0; i < count; ++i) table[i] = le32(&raw[4 * i]);
   if (table[0] != dataStart || table[count - 1] != uint64_t(fileSize)) return false;
   for (uint64_t i = 0; i + 1 < count; ++i) {

@@ -95,10 +95,6 @@ TEST(GtbBadFiles, UndecodableBlockMakesProbeFail) {
 }
 
 TEST(GtbBadFiles, PathListFindsTablesInEveryDirectory) {
-  EXPECT_EQ(gtb::splitPathList("a;b"), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(gtb::splitPathList(";a;;b;"), (std::vector<std::string>{"a", "b"}));
-  EXPECT_TRUE(gtb::splitPathList("").empty());
-
   TempDir a, b;
   ASSERT_TRUE(writeFile(a.file("kqk.gtb.cp4"), table("kqk")) && writeFile(b.file("krk.gtb.cp4"), table("krk")));
   gtb::Reader both(a.path() + ";" + b.path(), size_t(1) << 20);

@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tablebase/gtb/endings.h"
 #include "tablebase/gtb/reader.h"
+#include "temp_dir.h"
 
 namespace gtbtest {
 
@@ -34,6 +36,11 @@ struct Result {
   int outcome = gtb::Forbidden, plies = 0;
   bool operator==(const Result& o) const { return ok == o.ok && (!ok || (outcome == o.outcome && plies == o.plies)); }
 };
+
+inline std::string text(const Result& r) {
+  return "ok " + std::to_string(r.ok) + " outcome " + std::to_string(r.outcome) + " plies " + std::to_string(r.plies);
+}
+inline void PrintTo(const Result& r, std::ostream* out) { *out << text(r); }
 
 inline int fileOf(int sq) { return sq & 7; }
 inline int rankOf(int sq) { return sq >> 3; }
@@ -151,9 +158,6 @@ inline std::vector<Result> expectSameAnswers(gtb::Reader& reader, const std::str
     return {};
   }
   size_t differences = 0;
-  auto text = [](const Result& r) {
-    return "ok " + std::to_string(r.ok) + " outcome " + std::to_string(r.outcome) + " plies " + std::to_string(r.plies);
-  };
   for (size_t i = 0; i < probes.size(); ++i) {
     const Result got = probeVelmar(reader, probes[i]);
     if (!(got == expected[i]) && ++differences <= 10)
@@ -175,24 +179,6 @@ inline int loadShare() {
 #endif
 }
 
-// A fresh directory under the system's temporary one, removed with its contents.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmar-gtb-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using TempDir = ::TempDir;
 
 }  // namespace gtbtest

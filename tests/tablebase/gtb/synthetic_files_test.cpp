@@ -8,6 +8,10 @@
 #include <set>
 #include <tuple>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "tablebase/gtb/block.h"
 #include "tablebase/gtb/gtb_support.h"
 #include "tablebase/gtb/table_writer.h"
 
@@ -262,4 +266,40 @@ TEST(GtbSyntheticFiles, X86FilteredBlocksDecode) {
   ProbeSet set;
   addPositions(set, ending, scaled(100), 0);
   compareOnSyntheticTables(set, "x86-filtered krpk", ending);
+}
+
+// A 5-man file of about 3.2 GB: every block the largest a block may be, all but the last one a
+// hole of a sparse file. Reading the last block needs file offsets past 2 GiB, which the 32-bit
+// build has only with 64-bit offsets.
+TEST(GtbSyntheticFiles, BlocksPastTwoGigabytesAreRead) {
+  const int ending = gtb::findEnding("kqrpk");
+  const uint64_t size = gtb::endingSize(ending), perSide = (size - 1) / BlockEntries + 1;
+  // A position, black to move, whose slot lies in the last block.
+  std::mt19937_64 rng(3);
+  Probe p;
+  uint64_t index = 0;
+  do {
+    Probe start;
+    start.stm = 1;
+    p = randomPosition(rng, start, 0, {gtb::King, gtb::Queen, gtb::Rook, gtb::Pawn}, {gtb::King});
+  } while (!gtb::positionIndex(ending, sideOf(p.white), sideOf(p.black), index) || index / BlockEntries != perSide - 1);
+
+  const std::vector<uint8_t> last = encodeBlock(std::vector<uint8_t>(blockEntries(size, perSide - 1), 0x09));
+  std::vector<uint8_t> head(40 + 4 * (2 * perSide + 1));
+  put32(head, 32, head.size());
+  for (uint64_t k = 0; k < 2 * perSide; ++k) put32(head, 40 + 4 * k, head.size() + k * gtb::MaxPackedBlock);
+  const uint64_t lastAt = head.size() + (2 * perSide - 1) * gtb::MaxPackedBlock;
+  put32(head, 40 + 4 * 2 * perSide, lastAt + last.size());
+  ASSERT_GT(lastAt, uint64_t(1) << 31);
+
+  TempDir dir;
+  const int fd = open(dir.file("kqrpk.gtb.cp4").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  const bool written = pwrite(fd, head.data(), head.size(), 0) == ssize_t(head.size()) &&
+                       pwrite(fd, last.data(), last.size(), off_t(lastAt)) == ssize_t(last.size());
+  close(fd);
+  ASSERT_TRUE(written);
+  gtb::Reader reader(dir.path(), size_t(1) << 20);
+  // Byte 9 with black to move: white mates in 4 plies.
+  EXPECT_EQ(probeVelmar(reader, p), (Result{true, gtb::WhiteMates, 4})) << describe(p);
 }
