@@ -13,6 +13,9 @@ bool TranspositionTable::resize(int megabytes) {
   uint64_t count = 1;
   while (count < target) count <<= 1;
   if (count == bucketCount_) return true;
+  // A size the bucket count or the address space cannot express (beyond 2 GB in the 32-bit
+  // build) is refused outright, and the table stays as it is.
+  if (count > UINT32_MAX / 2 || count > (SIZE_MAX - 64) / sizeof(TTBucket)) return false;
   // The new table is taken while the old one still stands, so that a failure leaves a working
   // table; failing that, the old one makes room, and then the largest size that fits is kept.
   if (allocate(count)) return true;
@@ -26,9 +29,6 @@ bool TranspositionTable::resize(int megabytes) {
 }
 
 bool TranspositionTable::allocate(uint64_t count) {
-  // A size the address space cannot hold (beyond 2 GB in the 32-bit build) is refused like a
-  // failed allocation.
-  if (count > UINT32_MAX / 2 || count > (SIZE_MAX - 64) / sizeof(TTBucket)) return false;
   std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size_t(count) * sizeof(TTBucket) + 64]);
   if (!block) return false;
   allocation_ = std::move(block);

@@ -79,7 +79,6 @@ TEST(MemoryLimit, SizesBeyondTheAddressSpaceAreRefused) {
   if (sizeof(size_t) == 4) {
     EXPECT_FALSE(tt.resize(4096));  // 4 GB: more than 32 bits address
   }
-  EXPECT_EQ(tt.bucketCount(), 0u);
-  EXPECT_EQ(tt.probe(1), nullptr);
-  EXPECT_EQ(tt.hashfull(), 0);
+  // The table stays as it was.
+  EXPECT_EQ(tt.bucketCount(), 16384u);
 }
