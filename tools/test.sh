@@ -32,5 +32,5 @@ cmake --build build32 -j"$jobs"
 # Every fuzz target for a short while from its seeds (tools/fuzz.sh), quietly but for the
 # findings and the final figures; a finding fails the run.
 for target in $(bash tools/fuzz.sh --list); do
-  bash tools/fuzz.sh "$target" 20 -verbosity=0
+  bash tools/fuzz.sh "$target" 10 -verbosity=0
 done
