@@ -30,16 +30,16 @@ std::string firstWord(const std::string& line) {
   return w;
 }
 
-std::string commandText(const EngineSpec& spec) {
+std::string commandText(const EngineSpec& setup) {
   std::string s;
-  for (const std::string& a : spec.argv) s += (s.empty() ? "" : " ") + a;
+  for (const std::string& a : setup.argv) s += (s.empty() ? "" : " ") + a;
   return s;
 }
 
 void protocolError(int& count, const Engine& e, const std::string& line, const std::string& why) {
   ++count;
   if (shownProtocolErrors++ < MaxShownProtocolErrors)
-    logLine("protocol error, engine " + e.spec->label + ": " + why + ": \"" + line + "\"");
+    logLine("protocol error, engine " + e.setup->label + ": " + why + ": \"" + line + "\"");
 }
 
 // Lines an engine may send besides the answer awaited: info lines about its search.
@@ -149,7 +149,7 @@ void lose(Game& g, int colour, const std::string& reason) {
 }
 
 std::string where(const Game& g, int colour) {
-  return "game " + std::to_string(g.rec.index + 1) + ", engine " + g.eng[colour]->spec->label + " (" +
+  return "game " + std::to_string(g.rec.index + 1) + ", engine " + g.eng[colour]->setup->label + " (" +
          colourName[colour] + "), ply " + std::to_string(g.moves.size() + 1);
 }
 
@@ -334,9 +334,9 @@ void logLine(const std::string& text) {
 void startEngine(Engine& e, const RunSettings& s, int& protocolErrors) {
   e.busy = e.pondering = e.earlyAnswer = false;
   resetBoard(e.searched);
-  e.proc.tag = e.spec->label;
-  const std::string who = "engine " + e.spec->label + " (" + commandText(*e.spec) + ")";
-  if (!startChild(e.proc, e.spec->argv, s.cwd)) throw std::runtime_error("cannot start " + who);
+  e.proc.tag = e.setup->label;
+  const std::string who = "engine " + e.setup->label + " (" + commandText(*e.setup) + ")";
+  if (!startChild(e.proc, e.setup->argv, s.cwd)) throw std::runtime_error("cannot start " + who);
   auto fail = [&](const std::string& what) {
     const std::string end = reapChild(e.proc, 200);
     throw std::runtime_error(who + " " + what + " (" + end + ")");
@@ -353,8 +353,8 @@ void startEngine(Engine& e, const RunSettings& s, int& protocolErrors) {
     if (word == "option") offered.push_back(optionName(line));
     // Anything else before uciok is a banner: the engine did not know yet that it speaks UCI.
   }
-  if (e.name.empty()) e.name = commandText(*e.spec);
-  std::vector<std::string> options = e.spec->options;
+  if (e.name.empty()) e.name = commandText(*e.setup);
+  std::vector<std::string> options = e.setup->options;
   options.push_back(std::string("Ponder=") + (s.ponder ? "true" : "false"));
   for (const std::string& o : options) {
     const size_t eq = o.find('=');

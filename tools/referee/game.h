@@ -26,7 +26,7 @@ struct EngineSpec {
 };
 
 struct Engine {
-  const EngineSpec* spec = nullptr;
+  const EngineSpec* setup = nullptr;
   Child proc;
   std::string name;  // its "id name", else the command
   bool busy = false;       // a "go" is not yet answered

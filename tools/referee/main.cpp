@@ -191,8 +191,8 @@ std::vector<std::string> openingFor(const Shared& sh, int pair) {
 // One worker: its own pair of engines, games taken one at a time until none is left.
 void worker(Shared& sh) {
   Engine a, b;
-  a.spec = sh.specs[0];
-  b.spec = sh.specs[1];
+  a.setup = sh.specs[0];
+  b.setup = sh.specs[1];
   try {
     int protocol = 0;
     startEngine(a, sh.config.run, protocol);
@@ -285,13 +285,13 @@ int main(int argc, char** argv) {
   if (!config.seedGiven) config.seed = uint64_t(std::chrono::system_clock::now().time_since_epoch().count()) % 1000000007;
   std::printf("seed %llu\n", (unsigned long long)config.seed);
 
-  auto spec = [&](const char* label, const std::string& command, const std::vector<std::string>& own) {
+  auto setup = [&](const char* label, const std::string& command, const std::vector<std::string>& own) {
     EngineSpec s{label, splitCommand(command), config.options};
     s.options.insert(s.options.end(), own.begin(), own.end());
     return s;
   };
-  const EngineSpec specA = spec("A", config.engineA, config.optionsA);
-  const EngineSpec specB = spec("B", config.engineB, config.optionsB);
+  const EngineSpec specA = setup("A", config.engineA, config.optionsA);
+  const EngineSpec specB = setup("B", config.engineB, config.optionsB);
 
   std::vector<pid_t> load = startLoad(config.load);
   int status = 0;
