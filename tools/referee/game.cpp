@@ -30,7 +30,7 @@ std::string firstWord(const std::string& line) {
   return w;
 }
 
-std::string commandText(const EngineSpec& setup) {
+std::string commandText(const EngineSetup& setup) {
   std::string s;
   for (const std::string& a : setup.argv) s += (s.empty() ? "" : " ") + a;
   return s;

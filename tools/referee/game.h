@@ -19,14 +19,14 @@ struct RunSettings {
   int maxPlies = 400;      // a game this long is a draw
 };
 
-struct EngineSpec {
+struct EngineSetup {
   std::string label;  // "A" or "B"
   std::vector<std::string> argv;
   std::vector<std::string> options;  // "Name=Value", or "Name" for a button
 };
 
 struct Engine {
-  const EngineSpec* setup = nullptr;
+  const EngineSetup* setup = nullptr;
   Child proc;
   std::string name;  // its "id name", else the command
   bool busy = false;       // a "go" is not yet answered

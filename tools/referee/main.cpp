@@ -172,7 +172,7 @@ std::string pgnText(const GameRecord& g, const TimeControl& tc, const std::strin
 
 struct Shared {
   const Config& config;
-  const EngineSpec* specs[2];
+  const EngineSetup* setups[2];
   const TimeControl& tc;
   const std::vector<std::vector<std::string>>& openings;
   std::vector<GameRecord> records;
@@ -191,8 +191,8 @@ std::vector<std::string> openingFor(const Shared& sh, int pair) {
 // One worker: its own pair of engines, games taken one at a time until none is left.
 void worker(Shared& sh) {
   Engine a, b;
-  a.setup = sh.specs[0];
-  b.setup = sh.specs[1];
+  a.setup = sh.setups[0];
+  b.setup = sh.setups[1];
   try {
     int protocol = 0;
     startEngine(a, sh.config.run, protocol);
@@ -286,18 +286,18 @@ int main(int argc, char** argv) {
   std::printf("seed %llu\n", (unsigned long long)config.seed);
 
   auto setup = [&](const char* label, const std::string& command, const std::vector<std::string>& own) {
-    EngineSpec s{label, splitCommand(command), config.options};
+    EngineSetup s{label, splitCommand(command), config.options};
     s.options.insert(s.options.end(), own.begin(), own.end());
     return s;
   };
-  const EngineSpec specA = setup("A", config.engineA, config.optionsA);
-  const EngineSpec specB = setup("B", config.engineB, config.optionsB);
+  const EngineSetup setupA = setup("A", config.engineA, config.optionsA);
+  const EngineSetup setupB = setup("B", config.engineB, config.optionsB);
 
   std::vector<pid_t> load = startLoad(config.load);
   int status = 0;
   for (const TimeControl& tc : config.tcs) {
     const std::string loadBefore = loadAverage();
-    Shared sh{config, {&specA, &specB}, tc, openings, std::vector<GameRecord>(size_t(config.games))};
+    Shared sh{config, {&setupA, &setupB}, tc, openings, std::vector<GameRecord>(size_t(config.games))};
     std::vector<std::thread> threads;
     for (int i = 0; i < std::min(config.concurrency, config.games); ++i) threads.emplace_back(worker, std::ref(sh));
     for (std::thread& t : threads) t.join();
