@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer target for a while: bash tools/fuzz.sh TARGET SECONDS [libFuzzer flags]
 # Targets: uci_loop fen personality book_file tablebase_block book_games ("--list" prints them).
-# Builds them with clang into build-fuzz/ first. The seeds in tests/fuzz/TARGET start the run;
+# Builds them with clang into build-fuzz/ first. The seeds in fuzz/seeds/TARGET start the run;
 # what the fuzzer adds goes to build-fuzz/corpus/TARGET, and a crashing, leaking or hanging input
 # to build-fuzz/findings/TARGET, which fails the run. Rerun a finding with
 #   build-fuzz/fuzz/fuzz_TARGET FILE
@@ -27,6 +27,6 @@ corpus=build-fuzz/corpus/$target
 findings=build-fuzz/findings/$target
 mkdir -p "$corpus" "$findings"
 # The engine's replies and the tool's messages are noise here; libFuzzer keeps its own report.
-build-fuzz/fuzz/"fuzz_$target" "$corpus" "tests/fuzz/$target" \
+build-fuzz/fuzz/"fuzz_$target" "$corpus" "fuzz/seeds/$target" \
   -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -close_fd_mask=3 \
   -artifact_prefix="$findings/" -print_final_stats=1 "${@:3}"

@@ -222,5 +222,6 @@ uint32_t makeNullMove(Board& b, UndoInfo& u) {
     b.st.ep = 0;
   }
   if (b.st.fiftyCounter < 255) ++b.st.fiftyCounter;
+  assert(boardConsistent(b));
   return NullMoveMask;
 }

@@ -1,4 +1,4 @@
-// The reference board: FEN in and out, the refusals that keep the engine safe, the picture.
+// The reference board: FEN in and out, and the refusals that keep the engine safe.
 #include "board/oldboard.h"
 
 #include <gtest/gtest.h>
@@ -107,34 +107,18 @@ TEST_F(OldBoardTest, FenRoundTripsOverTestPositions) {
 
 // What the castling, ep and counter fields become, seen through the FEN written back.
 TEST_F(OldBoardTest, FieldsAsWrittenBack) {
-  const char* cases[][2] = {
-      {"r3k2r/8/8/8/8/8/8/R3K2R w K - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w K - 0"},
-      {"r4k1r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "r4k1r/8/8/8/8/8/8/R3K2R w KQ - 0"},  // king on f8
-      {"r3k2r/8/8/8/8/8/8/R5KR w KQkq - 0 1", "r3k2r/8/8/8/8/8/8/R5KR w kq - 0"},    // king on g1
-      {"r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w bkcd - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w k - 0"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQ-kq - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R b kq - 0"},
-      {"4k3/8/8/8/4P3/8/8/4K3 b - e3 0 1", "4k3/8/8/8/4P3/8/8/4K3 b - e3 0"},
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d 0 1", "4k3/8/8/3pP3/8/8/8/4K3 w - - 0"},
-      {"4k3/8/8/8/3PP3/8/8/4K3 w - e3 0 1", "4k3/8/8/8/3PP3/8/8/4K3 w - - 0"},      // no black pawn
-      {"4k3/8/8/3pP3/8/8/8/4K3 b - d6 0 1", "4k3/8/8/3pP3/8/8/8/4K3 b - - 0"},      // white moved last
-      {"4k3/8/3B4/3pP3/8/8/8/4K3 w - d6 0 1", "4k3/8/3B4/3pP3/8/8/8/4K3 w - - 0"},  // d6 taken
-      {"4k3/8/8/8/8/8/8/4K3b - - 7 42", "4k3/8/8/8/8/8/8/4K3 b - - 7"},  // no blank before the side
-      {"4k3/8/8/8/8/8/8/R3K3", "4k3/8/8/8/8/8/8/R3K3 w - - 0"},
-      {"4k3/8/8/8/8/8/8/R3K3 B Q - 99999999999 x", "4k3/8/8/8/8/8/8/R3K3 b Q - 255"},
-  };
-  for (auto& c : cases) {
+  for (const CaseLine& c : loadCases("cases/fen_fields.txt")) {
     int side;
-    OldBoard ob = parsed(c[0], &side);
+    OldBoard ob = parsed(c[0].c_str(), &side);
     EXPECT_EQ(c[1], oldBoardToFen(ob, side)) << c[0];
   }
 
-  OldBoard k = parsed(cases[0][0]);
+  OldBoard k = parsed("r3k2r/8/8/8/8/8/8/R3K2R w K - 0 1");
   EXPECT_TRUE(k.squares[A1] & OldMoved);
   EXPECT_FALSE(k.squares[H1] & OldMoved);
-  EXPECT_TRUE(parsed(cases[2][0]).flagsEp & NoCastleWhite);
+  EXPECT_TRUE(parsed("r3k2r/8/8/8/8/8/8/R5KR w KQkq - 0 1").flagsEp & NoCastleWhite);
   // The ep field names e3 but the pawn on e4 is stored, and kept out of the key.
-  OldBoard e3 = parsed(cases[6][0]);
+  OldBoard e3 = parsed("4k3/8/8/8/4P3/8/8/4K3 b - e3 0 1");
   EXPECT_EQ(E4, oldEp(e3));
   OldBoard withEp = e3;
   recomputeOldBoard(withEp, Black, true);
@@ -146,23 +130,11 @@ TEST_F(OldBoardTest, FieldsAsWrittenBack) {
 
 // Refused text leaves the board exactly as it was and the outputs at their defaults.
 TEST_F(OldBoardTest, RefusedFenLeavesBoardUnchanged) {
-  const char* refused[] = {
-      nullptr,
-      "",
-      "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-      "rnbqkbnr/ppppxppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-      "rnbqkbnr/pppppppp/0/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-      "4k3/8/8/8/8/8/8/8 w - - 0 1",                // no white king
-      "4k3/8/8/8/8/8/8/3KK3 w - - 0 1",             // two white kings
-      "4k2k/8/8/8/8/8/8/4K3 w - - 0 1",             // two black kings
-      "4k3/8/8/8/8/8/8/4K2P w - - 0 1",             // pawn on the first rank
-      "3pk3/8/8/8/8/8/8/4K3 w - - 0 1",             // pawn on the last rank
-      "QQQQQQQQ/QQQQQQQQ/8/8/8/8/8/K6k b - - 0 1",  // 17 white men
-      "4k3/8/8/8/8/8/8/4R1K1 w - - 0 1",            // the black king could be taken
-      "4k3/8/8/8/8/8/3p4/4K3 b - - 0 1",            // the white king could be taken
-  };
   OldBoard before;
   ASSERT_TRUE(parseFen(before, "r3k2r/8/8/3pP3/8/8/8/R3K2R w Kq d6 5 9", nullptr, nullptr));
+  std::vector<const char*> refused = {nullptr, ""};
+  const std::vector<CaseLine> listed = loadCases("cases/fen_refused.txt");
+  for (const CaseLine& c : listed) refused.push_back(c[0].c_str());
   for (const char* fen : refused) {
     OldBoard ob = before;
     int side = Black, moveNumber = 7;
@@ -186,23 +158,6 @@ TEST_F(OldBoardTest, OverlongFieldsAreReadToTheirEnd) {
   EXPECT_EQ(255, ob.fifty);
   EXPECT_FALSE(parseFen(ob, std::string(1 << 20, '8').c_str(), nullptr, nullptr));
   EXPECT_TRUE(parseFen(ob, ("4k3/8/8/8/8/8/8/4K3" + std::string(1 << 20, ' ')).c_str(), nullptr, nullptr));
-}
-
-TEST_F(OldBoardTest, PictureGoesToOutputAndSink) {
-  OldBoard ob = parsed("4k3/8/8/8/8/8/8/4K2R w K - 0 1");
-  std::string sink = "before\n";
-  testing::internal::CaptureStdout();
-  printBoard(ob, &sink);
-  const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_EQ("before\n" + printed, sink);
-  // Squares seven characters wide, dark ones hatched, each man in the middle; rank 8 first.
-  const std::string light = "       ", dark = "#######";
-  EXPECT_EQ(printed.find(" 8 " + dark + light + dark + light + "## k ##" + light + dark + light + "\n"),
-            printed.find('\n') + 1);
-  EXPECT_NE(printed.find(" 1 " + light + dark + light + dark + "   K   " + dark + light + "## R ##\n"),
-            std::string::npos);
-  EXPECT_NE(printed.find("\n      a      b      c      d      e      f      g      h   \n"), std::string::npos);
-  EXPECT_EQ(27, std::count(printed.begin(), printed.end(), '\n'));
 }
 
 }  // namespace

@@ -21,36 +21,9 @@ int seeOf(const char* fen, const char* uci, bool earlyExit) {
 }  // namespace
 
 TEST(See, Exchanges) {
-  struct Case {
-    const char* fen;
-    const char* move;
-    int exact, early;
-  } cases[] = {
-      // Pawn takes an undefended queen; with the early exit it is only victim - attacker.
-      {"4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1", "e4d5", 20, 18},
-      {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", -18, -18},
-      // The e1 rook behind the capturer joins after the first recapture; without it, even.
-      {"4r1k1/4r3/8/8/8/8/4R3/4R1K1 w - - 0 1", "e2e7", 10, 0},
-      {"4r1k1/4r3/8/8/8/8/4R3/6K1 w - - 0 1", "e2e7", 0, 0},
-      // The bishop behind the capturing pawn takes back last; then a bishop behind the
-      // recapturing pawn answers it.
-      {"4k3/8/4p3/3p4/4P3/5B2/8/4K3 w - - 0 1", "e4d5", 2, 0},
-      {"4k3/5b2/4p3/3p4/4P3/5B2/8/4K3 w - - 0 1", "e4d5", 0, 0},
-      // Only the king defends the knight: it may not recapture while the rook still attacks.
-      {"8/8/4k3/3n4/8/1B6/8/3R3K w - - 0 1", "b3d5", 6, 0},
-      {"8/8/4k3/3n4/8/1B6/8/7K w - - 0 1", "b3d5", 0, 0},
-      // A black capture: the knight is lost to the pawn recapture.
-      {"4k3/8/4n3/8/3P4/2P5/8/4K3 b - - 0 1", "e6d4", -4, -4},
-      // En passant and castling are never played out, even onto a defended square.
-      {"3qk3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 0, 0},
-      {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "e1g1", 0, 0},
-      // A piece "moving" to its own square: what it stands to lose where it is.
-      {"4k3/8/8/3p4/4N3/8/8/4K3 w - - 0 1", "e4e4", -6, -6},
-      {"4k3/8/8/8/4N3/8/8/4K3 w - - 0 1", "e4e4", 0, 0},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(seeOf(c.fen, c.move, false), c.exact) << c.fen << " " << c.move;
-    EXPECT_EQ(seeOf(c.fen, c.move, true), c.early) << c.fen << " " << c.move << " early";
+  for (const CaseLine& c : loadCases("cases/see.txt")) {
+    EXPECT_EQ(seeOf(c[0].c_str(), c[1].c_str(), false), std::stoi(c[2])) << c[0] << " " << c[1];
+    EXPECT_EQ(seeOf(c[0].c_str(), c[1].c_str(), true), std::stoi(c[3])) << c[0] << " " << c[1] << " early";
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,7 +40,7 @@ struct PerftLine {
 
 inline std::vector<PerftLine> loadPerftSuite(const char* name) {
   std::vector<PerftLine> lines;
-  std::ifstream in(std::string(VELMAR_PERFT_DIR) + "/" + name);
+  std::ifstream in(std::string(VELMAR_TEST_DATA) + "/perft/" + name);
   for (std::string text; std::getline(in, text);) {
     if (text.empty() || text[0] == '#') continue;
     std::stringstream fields(text);
@@ -55,6 +56,44 @@ inline std::vector<PerftLine> loadPerftSuite(const char* name) {
   }
   EXPECT_FALSE(lines.empty()) << name;
   return lines;
+}
+
+// A file of tests/data, whole.
+inline std::string readTestData(const char* name) {
+  std::ifstream in(std::string(VELMAR_TEST_DATA) + "/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The cases of a file in tests/data, one a line, its fields split at " | "; blank lines and
+// comments ('#') are skipped.
+using CaseLine = std::vector<std::string>;
+inline std::vector<CaseLine> loadCases(const char* name) {
+  std::vector<CaseLine> cases;
+  std::ifstream in(std::string(VELMAR_TEST_DATA) + "/" + name);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    CaseLine fields;
+    for (size_t at = 0, bar; ; at = bar + 3) {
+      bar = line.find(" | ", at);
+      fields.push_back(line.substr(at, bar - at));
+      if (bar == std::string::npos) break;
+    }
+    cases.push_back(fields);
+  }
+  EXPECT_FALSE(cases.empty()) << name;
+  return cases;
+}
+
+// Whether `a relation b` holds, for the relations of the case files: = != < > and |<| (the size
+// of a below b).
+inline bool holds(int a, const std::string& relation, int b) {
+  if (relation == "=") return a == b;
+  if (relation == "!=") return a != b;
+  if (relation == "<") return a < b;
+  if (relation == ">") return a > b;
+  if (relation == "|<|") return std::abs(a) < b;
+  ADD_FAILURE() << "no relation " << relation;
+  return false;
 }
 
 // Leaves per position that the normal run walks in perft: 5000000, or VELMAR_PERFT_BUDGET (the

@@ -1,14 +1,17 @@
-// The evaluator as a whole: colour symmetry over many positions, the cache, the lazy exit, the
-// known endings and the global terms.
+// The evaluator as a whole: colour symmetry over many positions (every term scores both colours
+// by the same rules; the values themselves are held by the bench signature), the king zones, the
+// cache, the lazy exit, the known endings and the global terms.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <initializer_list>
 #include <random>
 #include <utility>
 
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/test_positions.h"
+#include "eval/eval_masks.h"
 #include "eval/evaluator.h"
 #include "eval/params.h"
 #include "eval/quick_eval.h"
@@ -69,6 +72,28 @@ TEST(Evaluator, ColourFlippedTwinsScoreAlike) {
   RecordProperty("worst", worst);
 }
 
+// The zones the king terms read for a castled king (a fault here can hide from the bench), and
+// the mobility tables.
+TEST(Evaluator, KingZonesAndMobilityTables) {
+  initEvalMasks();
+  const auto squares = [](std::initializer_list<int> list) {
+    Bitboard b = 0;
+    for (int sq : list) b |= bitOf(sq);
+    return b;
+  };
+  EXPECT_EQ(stormZone[White][G1], ((fileBits(6) | fileBits(7)) & ~rowBits(7)) | bitOf(H1));
+  EXPECT_EQ(shieldZone[White][G1], squares({H1, G2, H2, G3, H3}));
+  EXPECT_EQ(shelterZone[White][G1], squares({F1, G1, H1, F2, G2, H2}));
+  EXPECT_EQ(shieldZone[Black][G8], squares({H8, G7, H7, G6, H6}));
+  EXPECT_EQ(stormZone[White][E1], 0u);
+  // The mobility tables keep the weights of their first build.
+  const int32_t saved = std::exchange(param::MobilityPercent, 0);
+  initEvalMasks();
+  param::MobilityPercent = saved;
+  EXPECT_EQ(mobilityTables[Queen].opening[15], 8);
+  EXPECT_EQ(mobilityTables[Rook].endgame[0], -13);
+}
+
 TEST(Evaluator, CacheReturnsTheSameScoreAndLazyExitSkipsIt) {
   auto e = newEvaluator();
   e->skill = 0;  // noise would show a recomputation
@@ -85,6 +110,10 @@ TEST(Evaluator, CacheReturnsTheSameScoreAndLazyExitSkipsIt) {
   const int full = e->evaluate(up, -Widest, Widest);
   EXPECT_NE(full, m);
   EXPECT_EQ(e->evaluate(up, m + 201, m + 300), full);
+  // Too little material on the board for material alone to answer.
+  Board few = boardFromFen("4k3/8/8/8/8/8/8/R3K2R w - - 0 1");
+  ASSERT_LT(few.mat.tmat, 2200);
+  EXPECT_NE(e->evaluate(few, 5000, 6000), few.mat.dmat);
 }
 
 TEST(Evaluator, CachedKingDangerSaturatesAtTheTopOfItsRange) {
@@ -102,37 +131,12 @@ TEST(Evaluator, CachedKingDangerSaturatesAtTheTopOfItsRange) {
   param::QueenAttackWeightMP = weight;
 }
 
-TEST(Evaluator, NoLazyExitBelowTheMaterialThreshold) {
-  auto e = newEvaluator();
-  Board b = boardFromFen("4k3/8/8/8/8/8/8/R3K2R w - - 0 1");
-  ASSERT_LT(b.mat.tmat, 2200);
-  EXPECT_NE(e->evaluate(b, 5000, 6000), b.mat.dmat);
-}
-
-TEST(Evaluator, KnownEndings) {
-  // King and pawn: the bitbase decides. A draw is exactly 0; a win is worth a lot.
-  EXPECT_EQ(evalFen("8/8/8/K7/8/k7/P7/8 w - - 0 1"), 0);
-  EXPECT_GT(evalFen("6k1/8/8/8/8/8/P7/K7 w - - 0 1"), 5000);
-  EXPECT_GT(evalFen("k7/p7/8/8/8/8/8/6K1 b - - 0 1"), 5000);  // the same with colours exchanged
-  // Two knights cannot force mate, with either colour.
-  EXPECT_EQ(evalFen("8/8/3k4/8/8/4K3/8/1NN5 w - - 0 1"), 0);
-  EXPECT_EQ(evalFen("1nn5/8/3k4/8/8/4K3/8/8 w - - 0 1"), 0);
-  // Not stalemate: the queen on g1 does not see g7 and g8 through its own bishop.
-  EXPECT_LT(evalFen("7k/8/6B1/8/8/8/8/2K3Q1 b - - 0 1"), -5000);
-}
-
-TEST(Evaluator, QueenContactMateThreat) {
-  // White to move: Qg7, guarded by the e6 knight, takes h8 too; f8 is the knight's.
-  Board b = boardFromFen("6k1/5p1p/4N3/8/3Q4/8/8/K7 w - - 0 1");
-  auto e = newEvaluator();
-  EXPECT_EQ(e->evaluate(b, -Widest, Widest), 25000);
-  // The mirrored pattern with Black to move is the same threat for Black.
-  flipBoard(b);
-  EXPECT_EQ(e->evaluate(b, -Widest, Widest), 25000);
-  // With the other side to move there is no threat to cash, only White's extra material.
-  EXPECT_LT(std::abs(evalFen("6k1/5p1p/4N3/8/3Q4/8/8/K7 b - - 0 1")), 5000);
-  // A pinned queen threatens nothing.
-  EXPECT_LT(evalFen("6k1/5p1p/4N3/8/K2Q3r/8/8/8 w - - 0 1"), 5000);
+// Known endings and the queen's contact mate: the cases are in tests/data/cases/evaluations.txt.
+TEST(Evaluator, KnownEndingsAndContactMate) {
+  for (const CaseLine& c : loadCases("cases/evaluations.txt")) {
+    const int got = evalFen(c[0].c_str());
+    EXPECT_TRUE(holds(got, c[1], std::stoi(c[2]))) << c[0] << ": " << got << " " << c[1] << " " << c[2];
+  }
 }
 
 TEST(Evaluator, SkillAddsBoundedNoise) {

@@ -5,13 +5,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,10 +29,8 @@ class EnginePipe {
   using Clock = std::chrono::steady_clock;
 
   // Standard error stays the test's, so sanitizer reports show in the test log. The engine gets
-  // `args` as its command line and runs in `dir` when one is given; addressSpaceMb > 0 limits
-  // its memory, as "ulimit -v" does.
-  explicit EnginePipe(const std::vector<std::string>& args = {}, const std::string& dir = "",
-                      long addressSpaceMb = 0) {
+  // `args` as its command line and runs in `dir` when one is given.
+  explicit EnginePipe(const std::vector<std::string>& args = {}, const std::string& dir = "") {
     signal(SIGPIPE, SIG_IGN);  // an engine that died must fail the test, not end it
     int toEngine[2], fromEngine[2];
     // Close-on-exec, so that a second engine started later does not hold this one's input open.
@@ -46,10 +44,6 @@ class EnginePipe {
       dup2(fromEngine[1], 1);
       for (int fd : {toEngine[0], toEngine[1], fromEngine[0], fromEngine[1]}) close(fd);
       if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
-      if (addressSpaceMb > 0) {
-        const rlimit limit{rlim_t(addressSpaceMb) << 20, rlim_t(addressSpaceMb) << 20};
-        setrlimit(RLIMIT_AS, &limit);
-      }
       execv(VELMAR_BINARY, argv.data());
       _exit(127);
     }
@@ -161,3 +155,27 @@ class EnginePipe {
   std::optional<int> exitCode_;
   std::string pending_;
 };
+
+struct EngineRun {
+  std::string output;
+  int exitCode = -1;
+};
+
+// Runs the engine on a whole script, as a shell pipe would: its arguments split at blanks, in
+// directory `dir` when one is given; what it printed and how it exited.
+inline EngineRun runEngine(const std::string& input, const std::string& args = "", const std::string& dir = "") {
+  std::istringstream words(args);
+  std::vector<std::string> argv;
+  for (std::string word; words >> word;) argv.push_back(word);
+  EnginePipe engine(argv, dir);
+  constexpr int Minutes = 60000 * 10 * SlowBuildFactor;
+  engine.send(input, Minutes);
+  EngineRun run;
+  run.exitCode = engine.waitExit(Minutes);
+  run.output = engine.transcript;
+  return run;
+}
+
+inline bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}

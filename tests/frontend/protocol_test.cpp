@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 
+#include "board/test_positions.h"
 #include "frontend/engine_pipe.h"
-#include "frontend/engine_process.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -39,37 +39,7 @@ int64_t msUntil(EnginePipe& e, const char* prefix, int timeoutMs, std::vector<st
 
 }  // namespace
 
-TEST(Protocol, StopEndsAnInfiniteSearchAtOnce) {
-  EnginePipe e;
-  ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
-  std::this_thread::sleep_for(Ms(50));
-  std::vector<std::string> lines;
-  ASSERT_TRUE(e.send("stop\n"));
-  const int64_t ms = msUntil(e, "bestmove ", Prompt, &lines);
-  ASSERT_GE(ms, 0) << "no bestmove within " << Prompt << " ms:\n" << e.transcript;
-  // The closing status line comes right before "bestmove".
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_TRUE(startsWith(lines[lines.size() - 2], "info time ")) << e.transcript;
-  // Nothing more follows; a second "stop" finds nothing to stop and says nothing.
-  ASSERT_TRUE(e.send("stop\nisready\n"));
-  EXPECT_EQ(e.readLine(Patient).value_or("(none)"), "readyok");
-  EXPECT_EQ(e.waitExit(Patient), 0);
-}
-
-TEST(Protocol, OddLimitsStillEndInABestmove) {
-  EnginePipe e;
-  // A negative movetime is no time, not an endless search.
-  ASSERT_TRUE(e.send("go movetime -5\n"));
-  EXPECT_TRUE(e.waitFor("bestmove ", Patient)) << e.transcript;
-  // A node limit ends a pondering search's work, but its move waits for the GUI.
-  ASSERT_TRUE(e.send("go ponder nodes 2000\n"));
-  EXPECT_FALSE(e.waitFor("bestmove ", 300));
-  ASSERT_TRUE(e.send("stop\n"));
-  EXPECT_TRUE(e.waitFor("bestmove ", Prompt)) << e.transcript;
-  EXPECT_EQ(e.waitExit(Patient), 0);
-}
-
-TEST(Protocol, IsreadyAndUciAnswerWhileSearching) {
+TEST(Protocol, InfiniteSearchAnswersWhileItRunsAndStopsAtOnce) {
   EnginePipe e;
   ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
   std::vector<std::string> lines;
@@ -78,8 +48,22 @@ TEST(Protocol, IsreadyAndUciAnswerWhileSearching) {
   ASSERT_TRUE(e.send("uci\n"));
   EXPECT_GE(msUntil(e, "uciok", Prompt, &lines), 0) << e.transcript;
   EXPECT_EQ(countPrefix(lines, "bestmove"), 0) << "the search must go on";
+  std::this_thread::sleep_for(Ms(50));
   ASSERT_TRUE(e.send("stop\n"));
-  EXPECT_TRUE(e.waitFor("bestmove ", Patient));
+  ASSERT_GE(msUntil(e, "bestmove ", Prompt, &lines), 0) << "no bestmove within " << Prompt << " ms:\n" << e.transcript;
+  // The closing status line comes right before "bestmove".
+  EXPECT_TRUE(startsWith(lines[lines.size() - 2], "info time ")) << e.transcript;
+  // Nothing more follows; a second "stop" finds nothing to stop and says nothing.
+  ASSERT_TRUE(e.send("stop\nisready\n"));
+  EXPECT_EQ(e.readLine(Patient).value_or("(none)"), "readyok");
+  // A negative movetime is no time, not an endless search.
+  ASSERT_TRUE(e.send("go movetime -5\n"));
+  EXPECT_TRUE(e.waitFor("bestmove ", Patient)) << e.transcript;
+  // A node limit ends a pondering search's work, but its move waits for the GUI.
+  ASSERT_TRUE(e.send("go ponder nodes 2000\n"));
+  EXPECT_FALSE(e.waitFor("bestmove ", 300));
+  ASSERT_TRUE(e.send("stop\n"));
+  EXPECT_TRUE(e.waitFor("bestmove ", Prompt)) << e.transcript;
   EXPECT_EQ(e.waitExit(Patient), 0);
 }
 
@@ -199,74 +183,16 @@ TEST(Protocol, QuitOrEndOfInputInMidSearchExitsCleanly) {
   }
 }
 
+// Every option's reply, with values out of range, malformed commands and any capitalisation:
+// the script and the replies it must get are in tests/data/transcripts.
 TEST(EngineOptions, ReplyAndClamp) {
-  const std::string dir = testing::TempDir() + "velmar_options_protocol";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  std::ofstream(dir + "/p.txt") << "RookValueCP = 480\n";
-  const EngineRun run = runEngine(
-      "stop\nponderhit\n"
-      "setoption name Hash value 0\n"
-      "setoption name Hash value 5000\n"
-      "setoption name Hash value 16MB\n"
-      "setoption name Hash\nsetoption name Hash value\n"
-      "setoption name Hash val 3\nsetoption nme Hash value 3\n"
-      "setoption name Clear Hash\n"
-      "setoption name Clear Hash now\n"
-      "setoption name Clear\nsetoption name Clear value Hash\n"
-      "setoption name MultiPV value 300\n"
-      "setoption name MultiPV value -3\n"
-      "setoption name Ponder value True\n"
-      "setoption name Ponder value true\n"
-      "setoption name OwnBook value yes\n"
-      "setoption name OwnBook value true\n"
-      "setoption name Skill value 50\n"
-      "setoption name Skill value 150\n"
-      "setoption name Skill value -5\n"
-      "setoption name skill value 50\n"
-      "setoption name mULTIpv value 2\n"
-      "setoption name Move Overhead value 7000\n"
-      "setoption name move overhead value 20\n"
-      "setoption name Move Overhead\n"
-      "setoption name rookvaluecp value 490\n"
-      "setoption name PersonalityFile value missing.txt\n"
-      "setoption name PersonalityFile value p.txt\n"
-      "savepers out.txt\n"
-      "isready\n",
-      "", dir);
-  EXPECT_EQ(run.output,
-            "opening book not found\n"
-            "info string Hash table size set to 1 MB\n"
-            "info string Hash table size set to 1024 MB\n"
-            "info string Hash table size set to 16 MB\n"
-            "info string Hash table cleared\n"
-            "info string Hash table cleared\n"
-            "info string MultiPV 256\n"
-            "info string MultiPV 1\n"
-            "info string Pondering disabled\n"
-            "info string Pondering enabled\n"
-            "info string Own book disabled\n"
-            "info string Own book enabled\n"
-            "info string Skill set to 50 (note: affects analysis as well)\n"
-            "info string Hash table cleared\n"
-            "info string Skill set to 100 (note: affects analysis as well)\n"
-            "info string Hash table cleared\n"
-            "info string Skill set to 0 (note: affects analysis as well)\n"
-            "info string Hash table cleared\n"
-            "info string Skill set to 50 (note: affects analysis as well)\n"
-            "info string Hash table cleared\n"
-            "info string MultiPV 2\n"
-            "info string Move Overhead set to 5000 ms\n"
-            "info string Move Overhead set to 20 ms\n"
-            "info string RookValueCP set to 490\n"
-            "info string Hash table cleared\n"
-            "info string personality file not found missing.txt\n"
-            "info string Hash table cleared\n"
-            "info string personality file loaded p.txt\n"
-            "readyok\n");
+  const TempDir dir;
+  dir.write("p.txt", "RookValueCP = 480\n");
+  const EngineRun run = runEngine(readTestData("transcripts/options.in"), "", dir.path());
+  EXPECT_EQ(run.output, readTestData("transcripts/options.out"));
   EXPECT_EQ(run.exitCode, 0);
   // The personality file took effect.
-  std::ifstream saved(dir + "/out.txt");
+  std::ifstream saved(dir.file("out.txt"));
   std::string line;
   for (int i = 0; i < 4; ++i) std::getline(saved, line);
   EXPECT_EQ(line.substr(0, 32), "RookValueCP               = 480 ");

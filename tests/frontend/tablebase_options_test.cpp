@@ -1,6 +1,6 @@
 // The tablebase options and the probes a search makes, through the engine binary: the replies,
-// a set rebuilt on every change, mates scored from the tables, tbhits under each usage, and a
-// failed probe lowering the men count.
+// a set rebuilt on every change, mates scored from the tables and tbhits under each usage. (A
+// failed probe lowering the men count is the probe's own test.)
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -12,7 +12,6 @@
 
 #include "board/test_positions.h"
 #include "frontend/engine_pipe.h"
-#include "frontend/engine_process.h"
 #include "tablebase/gtb/gtb_support.h"
 #include "tablebase/gtb/table_writer.h"
 #include "tablebase/tablebase_set.h"
@@ -29,10 +28,15 @@ struct LastReport {
   long value = 0, tbhits = -1;
 };
 
-LastReport lastReport(const std::string& output) {
+// A search of `fen` to `depth` after the set-up (it runs to its end: nothing follows that could
+// stop it), and its last report.
+LastReport search(const std::string& setup, const std::string& fen, int depth) {
+  EnginePipe e;
+  std::vector<std::string> lines;
+  EXPECT_TRUE(e.send(setup + "position fen " + fen + "\ngo depth " + std::to_string(depth) + "\n"));
+  EXPECT_TRUE(e.waitFor("bestmove ", 60000 * SlowBuildFactor, &lines)) << e.transcript;
   LastReport r;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) {
+  for (const std::string& line : lines) {
     if (line.rfind("info ", 0) != 0 || !contains(line, " score ")) continue;
     std::istringstream words(line);
     for (std::string w; words >> w;) {
@@ -41,28 +45,6 @@ LastReport lastReport(const std::string& output) {
     }
   }
   return r;
-}
-
-int count(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
-// Sends the set-up and a search of `fen` to depth `depth`; what the engine printed up to its
-// "bestmove" (the search runs to the end: nothing follows that could stop it).
-std::string searchOutput(EnginePipe& e, const std::string& setup, const std::string& fen, int depth) {
-  std::vector<std::string> lines;
-  EXPECT_TRUE(e.send(setup + "position fen " + fen + "\ngo depth " + std::to_string(depth) + "\n"));
-  EXPECT_TRUE(e.waitFor("bestmove ", 60000 * SlowBuildFactor, &lines)) << e.transcript;
-  std::string text;
-  for (const std::string& line : lines) text += line + '\n';
-  return text;
-}
-
-LastReport search(const std::string& setup, const std::string& fen, int depth) {
-  EnginePipe e;
-  return lastReport(searchOutput(e, setup, fen, depth));
 }
 
 }  // namespace
@@ -131,19 +113,6 @@ TEST(TablebaseOptions, RootUsageProbesOnlyTheRootsChildren) {
   EXPECT_EQ(search(root, captureLater, 10).tbhits, 0);
   // Rxe4 leaves three men one ply down: "root" probes there.
   EXPECT_GT(search(root, "8/8/8/8/4p3/3k4/8/3KR3 w - - 0 1", 8).tbhits, 0);
-}
-
-TEST(TablebaseOptions, FailedProbeLowersMaxMenUntilTheSetIsRebuilt) {
-  EnginePipe e;
-  // Black keeps its castling right one ply down: the tables cannot answer, probing drops to two men.
-  const std::string output = searchOutput(e, UseTables, "r3k3/8/8/8/8/8/8/4K3 w q - 0 1", 8);
-  EXPECT_EQ(count(output, "info string tb max men set to"), 1) << output;
-  EXPECT_TRUE(contains(output, "info string tb max men set to 2\n")) << output;
-  // After that nothing is probed, not even KRK; setting the same path again restores the set.
-  // (A new game each time, or the table would answer the root from the search before.)
-  EXPECT_EQ(lastReport(searchOutput(e, "ucinewgame\n", Krk, 10)).tbhits, 0);
-  EXPECT_GT(lastReport(searchOutput(e, "ucinewgame\n" + UseTables, Krk, 10)).tbhits, 0);
-  EXPECT_EQ(e.waitExit(5000 * SlowBuildFactor), 0);
 }
 
 TEST(TablebaseOptions, DistantTableMateIsReportedAsMate) {

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "frontend/engine_pipe.h"
-#include "frontend/engine_process.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -72,12 +72,10 @@ TEST(Protocol, EveryClockHasADeadlineFromTheFirstNode) {
 }
 
 TEST(Protocol, SearchMovesNeitherClearTheTableOnTheClockNorPlayFromTheBook) {
-  const std::string dir = testing::TempDir() + "velmar_searchmoves_clock";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  std::filesystem::copy_file(VELMAR_DEFAULT_BOOK, dir + "/velmar.vbk");
+  const TempDir dir;
+  std::filesystem::copy_file(VELMAR_DEFAULT_BOOK, dir.file("velmar.vbk"));
   // The default book knows the initial position, but a2a3 is no book move.
-  const EngineRun run = runEngine("position startpos\ngo wtime 60000 btime 60000 searchmoves a2a3\nisready\n", "", dir);
+  const EngineRun run = runEngine("position startpos\ngo wtime 60000 btime 60000 searchmoves a2a3\nisready\n", "", dir.path());
   EXPECT_TRUE(contains(run.output, "\nbestmove a2a3\n") || contains(run.output, "\nbestmove a2a3 ponder "))
       << run.output;
 

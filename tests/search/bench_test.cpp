@@ -2,7 +2,7 @@
 // evaluation does shows here. When a change is meant, update the number here and in the README.
 #include <gtest/gtest.h>
 
-#include "frontend/engine_process.h"
+#include "frontend/engine_pipe.h"
 
 namespace {
 constexpr const char* BenchSignature = "bench depth 9: 5178879 nodes, ";

@@ -1,5 +1,5 @@
 // Sizes the memory cannot give: the hash table and the tablebase cache take the largest half,
-// quarter... that can be had, and the tablebase set says so. Runs in a child process whose
+// quarter... that can be had, and the options say so. Runs in a child process whose
 // memory is cut to about 200 MB more than it uses: by an address-space limit in the 64-bit
 // build, by filling the address space in the 32-bit build (an emulator may not apply limits).
 #include <gtest/gtest.h>
@@ -8,12 +8,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "frontend/options.h"
 #include "frontend/settings.h"
+#include "frontend/tokens.h"
 #include "search/context.h"
+#include "search/thread.h"
 #include "search/tt.h"
 
 namespace {
@@ -42,25 +45,31 @@ void leaveOnlySpareMemory() {
 
 // In the child: 0 when every check holds, otherwise the number of the first that failed.
 int shrinkUnderTheLimit() {
-  auto g = std::make_unique<SearchContext>();
-  g->silent = true;
+  ThinkThread engine;  // not started: the options act on its context at once
+  SearchContext& g = engine.context();
+  g.silent = true;
   leaveOnlySpareMemory();
 
   EngineSettings settings;
   settings.tablebasePath = "/usr/share/gaviotatb/gtb4";  // Debian's gaviotatb
   settings.tablebaseCacheMb = 1024;                     // a 256 MB block cache
   testing::internal::CaptureStdout();
-  const bool opened = openTablebases(*g, settings);
+  const bool opened = openTablebases(g, settings);
   const std::string said = testing::internal::GetCapturedStdout();
-  if (!opened || g->tbMaxMen != 3) return 1;
+  if (!opened || g.tbMaxMen != 3) return 1;
   if (said.rfind("info string GTB cache of 1024 MB cannot be had, size set to ", 0) != 0) return 2;
-  g->tablebases.reset();
+  g.tablebases.reset();
 
-  const int had = g->tt.resize(1024) ? 1024 : g->tt.megabytes();
-  if (had < 1 || had >= 1024 || g->tt.bucketCount() != uint32_t(had) * 16384) return 3;
-  g->tt.store(0x123456789abcdefull, 0, 5, BoundExact, 42, Move{});
-  const TTEntry* e = g->tt.probe(0x123456789abcdefull);
-  return e && e->score == 42 ? 0 : 4;
+  testing::internal::CaptureStdout();
+  setOptionCommand(engine, settings, tokenize("setoption name Hash value 1024"));
+  const std::string reply = testing::internal::GetCapturedStdout();
+  const std::string expected = "info string Hash table of 1024 MB cannot be had, size set to ";
+  const int had = std::atoi(reply.c_str() + expected.size());
+  if (reply.rfind(expected, 0) != 0 || reply != expected + std::to_string(had) + " MB\n") return 3;
+  if (had < 1 || had >= 1024 || g.tt.megabytes() != had || g.tt.bucketCount() != uint32_t(had) * 16384) return 4;
+  g.tt.store(0x123456789abcdefull, 0, 5, BoundExact, 42, Move{});
+  const TTEntry* e = g.tt.probe(0x123456789abcdefull);
+  return e && e->score == 42 ? 0 : 5;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The search below the root: the check test against a full make-move over whole move trees, the
-// extension rule, mates at their exact distance, draws, the limits and the stop flag, and the
-// quiescence search's mate score, stand pat and delta pruning.
+// The search below the root: the check test against a full make-move over whole move trees, mates
+// at their exact distance, draws, the limits and the stop flag, and the quiescence search's mate
+// score and stand pat. Extensions, reductions and pruning margins are held by the bench signature.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -16,7 +16,6 @@
 #include "search/clock.h"
 #include "search/score.h"
 #include "search/search.h"
-#include "search/search_params.h"
 
 namespace {
 
@@ -99,87 +98,30 @@ TEST(SearchGivesCheck, AgreesWithMakeMoveOverPerftTrees) {
 }
 
 TEST(SearchGivesCheck, AgreesWithMakeMoveInRareCheckPositions) {
-  const char* fens[] = {
-      "8/8/8/k2pP2R/8/8/8/4K3 w - d6 0 1",   // en passant opens the rank past both pawns
-      "6k1/8/8/3pP3/8/8/B7/4K3 w - d6 0 1",  // the captured pawn blocked a diagonal
-      "4k3/8/8/3pP3/8/8/8/K3R3 w - d6 0 1",  // the capturing pawn blocked the file
-      "5k2/8/8/8/8/8/8/4K2R w K - 0 1",      // short castling checks on the file
-      "3k4/8/8/8/8/8/8/R3K3 w Q - 0 1",      // long castling checks on the file
-      "8/8/8/8/8/8/8/1k2K2R w K - 0 1",      // short castling checks along the rank
-      "n1n1k3/1P6/8/8/8/8/8/4K3 w - - 0 1",  // promotions, with and without capture
-      "5r2/4P3/3k4/8/8/8/8/4K3 w - - 0 1",   // the promoted piece sees through the pawn's square
-      "8/4k1P1/8/8/8/8/8/4K3 w - - 0 1",     // a knight promotion checks
-      "8/8/8/8/k2K3R/8/8/8 w - - 0 1",       // the king uncovers the rook unless it stays on the rank
-      "7k/8/8/8/3P4/8/1B6/K7 w - - 0 1",     // a pawn push uncovers the bishop
-      "4k3/8/8/8/8/4P3/8/4RK2 w - - 0 1",    // a pawn push along the rook's file does not
-      "4k3/8/8/8/4N3/8/8/4R1K1 w - - 0 1",   // every knight move uncovers the rook
-      "7k/8/8/8/3R4/8/1B6/K7 w - - 0 1",     // every rook move uncovers the bishop
-      "4k3/8/8/8/4B3/8/8/4R1K1 w - - 0 1",   // every bishop move uncovers the rook
-  };
   uint64_t checks = 0;
   std::string failure;
-  for (const char* fen : fens) {
-    Board b = boardFromFen(fen);
+  for (const CaseLine& c : loadCases("cases/rare_checks.txt")) {
+    Board b = boardFromFen(c[0].c_str());
     walkChecks(b, 3, checks, failure);
     flipBoard(b);  // and with the colours exchanged
     walkChecks(b, 3, checks, failure);
-    ASSERT_EQ(failure, "") << fen;
-  }
-}
-
-TEST(SearchExtensions, ChildDepthByKindOfMove) {
-  constexpr int D = 10 * OnePly;
-  const struct {
-    const char* fen;
-    const char* move;
-    bool mateThreat;
-    int expected;
-  } cases[] = {
-      {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", "a1a8", false, D},            // a check
-      {"k7/8/3P4/8/8/8/8/4K3 w - - 0 1", "d6d7", false, D - 128},      // a pawn to the seventh
-      {"4k3/8/8/8/8/3p4/8/K7 b - - 0 1", "d3d2", false, D - 128},      // the same for black
-      {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", "a1b1", true, D - 128},       // under a mate threat
-      {"4k3/8/8/3n4/4P3/8/8/4K3 w - - 0 1", "e4d5", false, D},         // the last piece: a pawn ending
-      {"k2n4/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7d8n", false, D - 128},   // ... unless by promotion
-      {"4k3/8/4p3/3r4/8/8/8/3RK3 w - - 0 1", "d1d5", false, D - 128},  // an even exchange
-      {"4k3/8/4p3/3n4/8/8/8/3QK3 w - - 0 1", "d1d5", false, D - 256},  // a losing capture
-      {"4k3/8/8/8/8/3P4/8/4K3 w - - 0 1", "d3d4", false, D - 192},     // a passed pawn advances safely
-      {"4k3/8/4n3/8/8/3P4/8/4K3 w - - 0 1", "d3d4", false, D - 256},   // ... into a capture
-      {"4k3/8/2p5/8/3P4/8/8/4K3 w - - 0 1", "d4d5", false, D - 256},   // not passed
-  };
-  for (const auto& c : cases) {
-    const Board b = boardFromFen(c.fen);
-    const Move m = legalMove(b, c.move);
-    const bool checks = givesCheck(b, m, discoveredCheckCandidates(b));
-    EXPECT_EQ(childDepth(b, m, D, checks, c.mateThreat), c.expected) << c.fen << " " << c.move;
+    ASSERT_EQ(failure, "") << c[0];
   }
 }
 
 TEST(SearchMates, FoundAtTheirExactDistance) {
-  const struct {
-    const char* fen;
-    int plies;               // to the mate; negative when the side to move is mated
-    const char* firstMoves;  // every move that mates as fast
-  } cases[] = {
-      {"6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1", 1, "a1a8"},
-      {"7k/8/8/8/8/8/R7/1R4K1 w - - 0 1", 3, "a2a7 b1b7"},
-      {"7k/R7/8/8/8/8/8/1R4K1 b - - 0 1", -2, "h8g8"},
-      {"1r5k/6pp/8/6N1/2Q5/8/6PP/7K b - - 0 1", 3, "b8b1"},
-      {"8/7k/8/8/8/8/8/RR4K1 w - - 0 1", 5, "a1a6 b1b6"},
-      {"8/8/7k/8/8/8/8/RR4K1 w - - 0 1", 7, "a1a5 b1b5"},
-      {"1r5k/6pp/8/6N1/2Q5/8/6PP/7K w - - 0 1", 7, "g5f7"},  // the smothered mate
-  };
-  for (const auto& c : cases) {
-    auto ctx = contextFor(c.fen);
-    const int expected = c.plies > 0 ? mateIn(c.plies) : matedIn(-c.plies);
+  for (const CaseLine& c : loadCases("cases/mates.txt")) {
+    auto ctx = contextFor(c[0].c_str());
+    const int plies = std::stoi(c[1]);
+    const int expected = plies > 0 ? mateIn(plies) : matedIn(-plies);
     // Iterative deepening with full windows at ply 0; no depth may claim a nearer mate.
     int score = 0;
-    for (int d = 1; d <= std::abs(c.plies) + 4; ++d) {
+    for (int d = 1; d <= std::abs(plies) + 4; ++d) {
       score = searchPV(*ctx, d * OnePly, 0, -MateValue, MateValue);
-      EXPECT_TRUE(expected > 0 ? score <= expected : score >= expected) << c.fen << " depth " << d;
+      EXPECT_TRUE(expected > 0 ? score <= expected : score >= expected) << c[0] << " depth " << d;
     }
-    EXPECT_EQ(score, expected) << c.fen;
-    EXPECT_NE(std::string(c.firstMoves).find(moveToUci(ctx->pvTable[0].pv[0])), std::string::npos) << c.fen;
+    EXPECT_EQ(score, expected) << c[0];
+    EXPECT_NE(c[2].find(moveToUci(ctx->pvTable[0].pv[0])), std::string::npos) << c[0];
   }
 }
 
@@ -210,19 +152,6 @@ TEST(SearchDraws, StalemateRepetitionAndTheFiftyMoveRule) {
 
 constexpr const char* AfterE4D5 = "rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 2";
 
-TEST(SearchStop, RaisedFlagReturnsAlphaAndStoresNothing) {
-  auto ctx = contextFor(AfterE4D5);
-  ctx->tt.resize(0);  // one bucket: any store shows in hashfull
-  ctx->stopSearch = true;
-  EXPECT_EQ(searchPV(*ctx, 6 * OnePly, 0, -40, 60), -40);
-  EXPECT_EQ(searchPV(*ctx, 6 * OnePly, 2, -40, 60), -40);
-  EXPECT_EQ(searchNonPV(*ctx, 6 * OnePly, 2, -40, true), -40);
-  EXPECT_EQ(searchNonPV(*ctx, 4 * OnePly, 2, -40, true), -40);  // a null move without verification
-  EXPECT_EQ(searchNonPV(*ctx, 1 * OnePly, 2, -40, true), -40);
-  EXPECT_EQ(quiesce(*ctx, 0, 2, 300, 400), 300);  // stand pat is below the window
-  EXPECT_EQ(ctx->tt.hashfull(), 0);
-}
-
 TEST(SearchStop, NoNodeAboveAnInterruptionStores) {
   // Stopped at every evaluation in turn (every few in the main search): the table entries of the
   // line from the root to that node stay as they were then.
@@ -248,8 +177,9 @@ TEST(SearchStop, NoNodeAboveAnInterruptionStores) {
   }
 }
 
-TEST(SearchStop, LimitsStopTheWholeSearch) {
-  // The node budget: unwinding is prompt (only quiescence runs on a little) and takes every move back.
+// The node budget: unwinding is prompt (only quiescence runs on a little) and takes every move
+// back. (Deadlines, and pondering past them, are the pipe tests'.)
+TEST(SearchStop, NodeBudgetStopsTheWholeSearch) {
   auto ctx = contextFor(AfterE4D5);
   ctx->nodeBudget = 500;
   EXPECT_EQ(searchPV(*ctx, 8 * OnePly, 0, -40, 60), -40);
@@ -257,23 +187,6 @@ TEST(SearchStop, LimitsStopTheWholeSearch) {
   EXPECT_LT(ctx->nodes, 700u);
   EXPECT_EQ(ctx->board.hash, boardFromFen(AfterE4D5).hash);
   EXPECT_EQ(ctx->history.count, 1);
-
-  // A passed deadline stops the search unless it is pondering; the node budget counts regardless.
-  auto late = contextFor(AfterE4D5);
-  late->deadline = late->startTime - 1;
-  late->pondering = true;
-  EXPECT_FALSE(limitReached(*late));
-  late->nodeBudget = 100;
-  late->nodes = 100;
-  EXPECT_TRUE(limitReached(*late));
-  late->stopSearch = false;
-  late->nodeBudget = 0;
-  late->pondering = false;
-  EXPECT_TRUE(limitReached(*late));
-  EXPECT_TRUE(late->stopSearch);
-  late->stopSearch = false;
-  EXPECT_EQ(quiesce(*late, 0, 2, 300, 400), 300);
-  EXPECT_TRUE(late->stopSearch);
 }
 
 TEST(SearchQuiesce, MateAndStandPat) {
@@ -289,33 +202,6 @@ TEST(SearchQuiesce, MateAndStandPat) {
   EXPECT_EQ(quiesce(*ctx, 0, 1, standPat - 100, standPat), standPat);
   EXPECT_EQ(ctx->nodes, 1u);
   EXPECT_EQ(ctx->tt.hashfull(), 0);
-}
-
-TEST(SearchQuiesce, DeltaPruningInZeroWindowsBelowTheFirstLevel) {
-  ASSERT_EQ(param::DeltaMarginCP, 50);
-  // Stand pat 200 below beta and no king danger; returns the node's score and its node count.
-  auto search = [](const char* fen, int windowWidth, int& beta) {
-    auto ctx = contextFor(fen);
-    const int standPat = ctx->evaluator->evaluate(ctx->board, -MateValue, MateValue);
-    EXPECT_EQ(ctx->evaluator->kingDanger(ctx->board.turn()), 0) << fen;
-    beta = standPat + 200;
-    const int score = quiesce(*ctx, -1, 3, beta - windowWidth, beta);
-    if (windowWidth == 1) {
-      const TTEntry* e = ctx->tt.probe(ctx->board.hash);
-      EXPECT_TRUE(e && e->depth == -1 && e->score == score) << fen;
-    }
-    return std::pair(score, ctx->nodes);
-  };
-  int beta;
-  // Taking a pawn adds at most 100 + 50: skipped, and beta - 50 bounds the node.
-  const auto pawn = search("4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", 1, beta);
-  EXPECT_EQ(pawn, std::pair(beta - 50, uint64_t{1}));
-  // Taking a knight may reach beta + 175: searched.
-  const auto knight = search("4k3/8/8/3n4/4P3/8/8/R3K3 w - - 0 1", 1, beta);
-  EXPECT_GE(knight.first, beta);
-  EXPECT_EQ(knight.second, 2u);
-  // An open window is never delta-pruned.
-  EXPECT_EQ(search("4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", 2, beta).second, 2u);
 }
 
 }  // namespace

@@ -80,9 +80,4 @@ TEST(TablebaseProbe, FailureLowersMaxMenAndSaysSo) {
   EXPECT_EQ(probeTablebaseScore(*ctx, 1), NoTablebaseScore);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(ctx->tbMaxMen, 3);
-
-  // No set: no score, and nothing to lower.
-  ctx->tablebases.reset();
-  EXPECT_EQ(probeTablebaseScore(*ctx, 1), NoTablebaseScore);
-  EXPECT_EQ(ctx->tbMaxMen, 3);
 }

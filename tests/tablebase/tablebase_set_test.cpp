@@ -1,5 +1,5 @@
-// The engine's tablebase set on Debian's 3-piece tables: which directories it opens, and how a
-// Board becomes the reader's question (squares, men, en passant).
+// How a Board becomes the tablebase reader's question: squares, men, en passant. (Which
+// directories a path text opens is the reader's test and the options' through the engine.)
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr const char* TableDir = "/usr/share/gaviotatb/gtb4";  // Debian's gaviotatb; tools/install-deps.sh
-constexpr size_t CacheBytes = size_t(1) << 20;
-
 // A list up to and with its end marker.
 std::vector<int> list(const int* entries, int end) {
   std::vector<int> out;
@@ -20,22 +17,6 @@ std::vector<int> list(const int* entries, int end) {
 }
 
 }  // namespace
-
-TEST(TablebaseSet, MaxMenComesFromTheDirectoriesFound) {
-  TablebaseSet real(TableDir, CacheBytes);
-  EXPECT_EQ(real.maxMen, 3) << "the 3-piece tables belong in " << TableDir;
-  EXPECT_EQ(real.paths, std::vector<std::string>{TableDir});
-
-  EXPECT_EQ(TablebaseSet("/nonexistent/velmar-tables", CacheBytes).maxMen, 0);
-  TablebaseSet empty("", CacheBytes);
-  EXPECT_EQ(empty.maxMen, 0);
-  EXPECT_TRUE(empty.paths.empty());
-
-  // Every non-empty piece between ';' is searched, not only the first.
-  TablebaseSet second(std::string(";/nonexistent/velmar-tables;;") + TableDir + ";", CacheBytes);
-  EXPECT_EQ(second.maxMen, 3);
-  EXPECT_EQ(second.paths, (std::vector<std::string>{"/nonexistent/velmar-tables", TableDir}));
-}
 
 TEST(TablebaseSet, QueryCarriesTheFormatsSquaresAndTheEnPassantTarget) {
   // Black just played d7-d5: white's e5 pawn may take on d6 (a1 = 0: d6 is 43).

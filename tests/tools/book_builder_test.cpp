@@ -17,7 +17,7 @@
 #include "board/oldboard.h"
 #include "board/refgen.h"
 #include "book/book.h"
-#include "frontend/engine_process.h"
+#include "board/test_positions.h"
 #include "temp_dir.h"
 
 namespace {
@@ -146,33 +146,14 @@ TEST(BookBuilder, PgnMainLinesAreKeyedAsTheEngineKeysThem) {
 }
 
 TEST(BookBuilder, SanIsReadInItsCommonForms) {
-  struct Case {
-    const char* fen;
-    const char* movetext;
-    const char* uci;
-  };
-  const Case cases[] = {
-      // Castling in letters and in digits.
-      {"r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1", "1. O-O 0-0-0 2. Kh1 Kb8",
-       "e1g1 e8c8 g1h1 c8b8"},
-      // Promotions with and without "=", under-promotion, a check mark.
-      {"8/1P2k3/8/8/8/8/8/4K3 w - - 0 1", "1. b8Q Kd7 2. Qb5+", "b7b8q e7d7 b8b5"},
-      {"8/1P2k3/8/8/8/8/8/4K3 w - - 0 1", "1. b8=N Kd6 2. Nc6", "b7b8n e7d6 b8c6"},
-      // En passant, marked as such; black to move at the start.
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "1. exd6 e.p. Kf7 2. d7", "e5d6 e8f7 d6d7"},
-      {"4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 30", "30... d5 31. exd6 Kd7 32. Kd2 Ke7", "d7d5 e5d6 e8d7 e1d2"},
-      // Disambiguation by rank where a file would not do, and by file: three knights reach f3.
-      {"4k3/8/8/8/3N3N/8/7N/4K3 w - - 0 1", "1. N2f3 Ke7 2. Ndf5+ Kf6 3. Qd1?", "h2f3 e8e7 d4f5 e7f6"},
-      // Long algebraic, a missing capture mark, and over-specified moves.
-      {"", "1. e2-e4 d7d5 2. ed5 Qd5 3. Ng1-f3 Qxd2+ 4. Nbxd2", "e2e4 d7d5 e4d5 d8d5 g1f3 d5d2 b1d2"},
-  };
   TempDir dir;
   std::string pgn;
   std::vector<std::vector<Step>> games;
-  for (const Case& c : cases) {
-    if (*c.fen) pgn += std::string("[FEN \"") + c.fen + "\"]\n[SetUp \"1\"]\n\n";
-    pgn += std::string(c.movetext) + " *\n\n";
-    games.push_back(engineSteps(c.fen, c.uci));
+  for (const CaseLine& c : loadCases("cases/san_forms.txt")) {
+    const std::string fen = c[0] == "startpos" ? "" : c[0];
+    if (!fen.empty()) pgn += "[FEN \"" + fen + "\"]\n[SetUp \"1\"]\n\n";
+    pgn += c[1] + " *\n\n";
+    games.push_back(engineSteps(fen, c[2]));
   }
   dir.write("forms.pgn", pgn);
   const ToolRun run = runTool(dir, "forms.pgn --output forms.vbk");

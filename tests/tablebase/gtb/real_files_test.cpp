@@ -26,14 +26,6 @@ void addEveryPosition(std::vector<Probe>& out, int piece, bool strongBlack, size
 
 }  // namespace
 
-TEST(GtbRealFiles, ThreeMenTablesFound) {
-  gtb::Reader reader(RealTables, size_t(1) << 20);
-  EXPECT_EQ(gtb::maxMenFromAvailability(reader.availability()), 3);
-  unsigned reference = 0;
-  probeOracle(RealTables, {}, &reference);
-  EXPECT_EQ(reader.availability(), reference);
-}
-
 TEST(GtbRealFiles, EveryLegalPositionMatchesReference) {
   // With the strong side White every position (in the full load); with it Black, which the
   // readers answer from the same files by mirroring, every seventh.
