@@ -1,4 +1,5 @@
-// Speed of the board code: perft 6 from the start position and random games per second.
+// Speed of the board code: perft from the start position through the search's move picker, one
+// line; with a number of random games, also random games per second.
 //   velmar_bench [perft-depth] [random-games]
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +14,7 @@
 
 int main(int argc, char** argv) {
   const int depth = argc > 1 ? std::atoi(argv[1]) : 6;
-  const int games = argc > 2 ? std::atoi(argv[2]) : 100000;
+  const int games = argc > 2 ? std::atoi(argv[2]) : 0;
   initEngineTables();
 
   Board b;
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   std::printf("perft %d: %llu nodes in %.3f s, %.1f Mnodes/s\n", depth, (unsigned long long)nodes, seconds,
               double(nodes) / seconds / 1e6);
 
+  if (games <= 0) return 0;
   seedRandom(12345);
   RandomGameStats stats;
   std::vector<uint64_t> keys;

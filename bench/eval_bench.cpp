@@ -45,14 +45,15 @@ double rate(BitEval& e, const std::vector<Board>& set, int rounds) {
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 20000;
-  const int rounds = argc > 2 ? std::atoi(argv[2]) : 20;
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 200;
   initEngineTables();
   const std::vector<Board> set = positions(count);
   auto e = std::make_unique<BitEval>();
   e->setCacheLookupsOff(true);
-  std::printf("cache off: %.0f evaluations/s (%d positions x %d)\n", rate(*e, set, rounds), count, rounds);
+  const double off = rate(*e, set, rounds);
   e->setCacheLookupsOff(false);
   rate(*e, set, 1);  // fill the cache
-  std::printf("cache on:  %.0f evaluations/s\n", rate(*e, set, rounds));
+  const double on = rate(*e, set, rounds);
+  std::printf("evaluations: %.0f/s with the cache off, %.0f/s on (%d positions x %d)\n", off, on, count, rounds);
   return 0;
 }

@@ -103,7 +103,8 @@ void BitEval::blackKing(int sq) { kingTerms(s_, Black, sq); }
 
 int BitEval::evaluate(const Board& b, int alpha, int beta) {
   // 1. A position seen before costs one probe.
-  const uint32_t slot = cacheEntries_ ? uint32_t(b.hash) % uint32_t(cacheEntries_) : 0;
+  // (The table's size is a constant whenever there is a table: a division by it is a multiply.)
+  const uint32_t slot = cacheEntries_ ? uint32_t(b.hash) % uint32_t(CacheEntries) : 0;
   if (cacheEntries_ && !cacheLookupsOff_ && cacheKeys_[slot] == b.hash) {
     danger_[White] = cache_[slot].danger[White];
     danger_[Black] = cache_[slot].danger[Black];
@@ -144,7 +145,6 @@ std::optional<int> BitEval::fullEvaluation(const Board& b) {
   if (b.mat.pair[Black] & 1) base -= param::BishopPairMP;
 
   // 5-6. King and pawn against king is known exactly.
-  PawnEntry& pawnEntry = pawnEntries_ ? pawnTable_[b.pawnKey % uint64_t(pawnEntries_)] : sparePawnEntry_;
   if (b.materialKey == materialKeyUnit(Pawn, White) || b.materialKey == materialKeyUnit(Pawn, Black)) {
     if (const auto result = probeKpk(kpk_, b)) {
       if (*result == 0) return std::nullopt;  // the dangers of the last full evaluation stay
@@ -158,6 +158,8 @@ std::optional<int> BitEval::fullEvaluation(const Board& b) {
   s_.opening += base;
   s_.endgame += base;
   // 11-12. Pawn structure (hashed), then the passers' race against the kings.
+  static_assert((PawnEntries & (PawnEntries - 1)) == 0, "the pawn table's slot is the key's low bits");
+  PawnEntry& pawnEntry = pawnEntries_ ? pawnTable_[b.pawnKey & (PawnEntries - 1)] : sparePawnEntry_;
   pawnStructure(s_, pawnEntry);
   passerDynamics(s_);
   // 13-14. Pieces, then the kings, which read the attacks the pieces built.

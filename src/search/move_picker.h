@@ -58,7 +58,13 @@ class MovePicker {
   const Board& b_;
   const PlyRecord& row_;
   const HistoryTable& history_;
-  Bitboard pinned_;
+  // The pinned pieces, worked out at the first legality test: many quiescence nodes have none to make.
+  Bitboard pinned() {
+    if (!pinnedKnown_) pinned_ = pinnedPieces(b_), pinnedKnown_ = true;
+    return pinned_;
+  }
+  Bitboard pinned_ = 0;
+  bool pinnedKnown_ = false;
   Move hashMove_;
   PickerMode mode_;
   Stage stage_;
@@ -68,10 +74,12 @@ class MovePicker {
   int returnedCount_ = 0;
   int deferredCount_ = 0;
   int deferredNext_ = 0;
-  Move returned_[4];  // hash move, mate killer, two killers
-  Move moves_[MaxMoves];
+  // The lists are left unset (anonymous unions skip Move's zeroing, 2 KB a node): every entry
+  // is written before it is read, and the counts above bound every read.
+  union { Move returned_[4]; };  // hash move, mate killer, two killers
+  union { Move moves_[MaxMoves]; };
   int32_t scores_[MaxMoves];
-  Move deferred_[MaxMoves];  // captures that lose material, in the order they were put off
+  union { Move deferred_[MaxMoves]; };  // captures that lose material, in the order they were put off
 };
 
 // Killer bookkeeping for a quiet cut-off move at a ply.

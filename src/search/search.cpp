@@ -160,6 +160,7 @@ int searchNonPV(SearchContext& ctx, int depth, int ply, int alpha, bool nullAllo
       // 9.1 Pass; the key goes onto the history as irreversible, so no repetition spans the pass.
       UndoInfo undo;
       const uint32_t mask = makeNullMove(b, undo);
+      ctx.tt.prefetch(b.hash);
       historyPush(ctx.history, b.hash, true);
       // 9.2 Deeper nodes are cut harder.
       const int r = dp > 6 ? 4 : 3;
@@ -209,9 +210,11 @@ int searchNonPV(SearchContext& ctx, int depth, int ply, int alpha, bool nullAllo
         if (!moveEqual(m, hashMove) && !isKillerMove(row, m)) continue;
       }
     }
-    // 11.8 Play it; a capture or pawn move starts a new repetition span.
+    // 11.8 Play it, fetching the child's table entry meanwhile; a capture or pawn move starts a
+    // new repetition span.
     UndoInfo undo;
     const uint32_t mask = makeMove(b, m, undo, checks ? 1 : 0);
+    ctx.tt.prefetch(b.hash);
     historyPush(ctx.history, b.hash, b.st.fiftyCounter == 0);
     // 11.9 Late quiet moves are tried shallower first.
     score = alpha + 1;
@@ -308,9 +311,11 @@ int searchPV(SearchContext& ctx, int depth, int ply, int alpha, int beta) {
     const bool checks = givesCheck(b, m, candidates);
     const int child = childDepth(b, m, depth, checks, false);
     const bool extended = child > depth - OnePly;
-    // 11.8 Play it; a capture or pawn move starts a new repetition span.
+    // 11.8 Play it, fetching the child's table entry meanwhile; a capture or pawn move starts a
+    // new repetition span.
     UndoInfo undo;
     const uint32_t mask = makeMove(b, m, undo, checks ? 1 : 0);
+    ctx.tt.prefetch(b.hash);
     historyPush(ctx.history, b.hash, b.st.fiftyCounter == 0);
     // 11.9 Late quiet moves are tried shallower first.
     score = alpha + 1;

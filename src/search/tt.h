@@ -40,6 +40,10 @@ class TranspositionTable {
   void newSearch();
   // The entry holding the key, or none; the caller tests bound, depth and corrects the score.
   const TTEntry* probe(uint64_t key) const;
+  // Starts loading the key's bucket, for a probe soon after (as a child's, once its key is known).
+  void prefetch(uint64_t key) const {
+    if (bucketCount_) __builtin_prefetch(&table_[key & (bucketCount_ - 1)]);
+  }
   void store(uint64_t key, int ply, int depth, Bound bound, int score, Move move);
   int hashfull() const;
 
