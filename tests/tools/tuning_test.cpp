@@ -1,0 +1,74 @@
+// The evaluation tuner: its training lines, its error on positions whose scores are known, its
+// parameters kept inside their ranges, and the personality it writes.
+#include <gtest/gtest.h>
+
+#include "eval/personality.h"
+#include "temp_dir.h"
+#include "tuning.h"
+
+TEST(Tuner, TrainingLinesCarryTheResult) {
+  TrainingPosition p;
+  ASSERT_TRUE(parseTrainingLine(trainingLine("4k3/8/8/8/8/8/8/4K3 b - - 3", 0), p));
+  EXPECT_EQ(p.fen, "4k3/8/8/8/8/8/8/4K3 b - - 3");
+  EXPECT_EQ(p.result, 0);
+  ASSERT_TRUE(parseTrainingLine("8/8/8/8/8/8/8/K6k w - - 0 c9 \"1/2-1/2\";", p));
+  EXPECT_EQ(p.result, 0.5);
+  for (const char* bad : {"", "# comment", " c9 \"1-0\";", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"2-0\";",
+                          "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0"})
+    EXPECT_FALSE(parseTrainingLine(bad, p)) << bad;
+}
+
+// Bare kings score 0 whatever the parameters (an expected result of one half); a mated side's
+// score is a mate (one or nothing). So the error is a quarter for each decided game between bare
+// kings and nothing for the rest, at any scale.
+TEST(Tuner, ErrorOfPositionsWhoseScoresAreKnown) {
+  initEngineTables();
+  const char* bare = "4k3/8/8/8/8/8/8/4K3 w - - 0 1";
+  EvaluationError error({{bare, 1}, {bare, 0.5}, {bare, 0}, {"R5k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", 1},
+                         {"6k1/8/8/8/8/8/5PPP/r5K1 w - - 0 1", 0}});
+  for (const double k : {0.5, 1.0, 2.0}) EXPECT_NEAR(error(k), 0.5 / 5, 1e-9) << k;
+}
+
+TEST(Tuner, ParametersStayInsideTheirRanges) {
+  initEngineTables();
+  Param& p = *findParam("PawnValueCP");
+  setParam(p, p.max - 2);
+  EXPECT_TRUE(nudge(p, 5));
+  EXPECT_EQ(getParam(p), p.max);
+  EXPECT_FALSE(nudge(p, 1));
+  setParam(p, p.min);
+  EXPECT_FALSE(nudge(p, -1));
+  EXPECT_EQ(getParam(p), p.min);
+  resetAllParams();
+
+  // The tunable ones are the evaluation's that a search's evaluation reads.
+  const std::vector<Param*> tunable = tunableParams();
+  EXPECT_EQ(tunable.size(), 35u);
+  EXPECT_EQ(tunable.front()->name, "PawnValueCP");
+  EXPECT_EQ(tunable.back()->name, "BackwardPawnEndgameMP");
+}
+
+// A short tuning run never raises the error, and the personality written after it loads back as
+// the very parameters tuned.
+TEST(Tuner, TunedPersonalityLoadsBack) {
+  initEngineTables();
+  resetAllParams();
+  EvaluationError error({{"r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3", 1},
+                         {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", 0.5},
+                         {"4k3/pp6/8/8/8/8/6PP/4K3 w - - 0 1", 0},
+                         {"rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2", 1}});
+  const double before = error(1.0);
+  TuneSettings settings;
+  settings.passes = 2;
+  const double after = tune(error, 1.0, tunableParams(), settings);
+  EXPECT_LE(after, before);
+  EXPECT_DOUBLE_EQ(after, error(1.0));
+  std::vector<int32_t> tuned;
+  for (const Param* p : allParams()) tuned.push_back(getParam(*p));
+  const TempDir dir;
+  ASSERT_TRUE(savePersonality(dir.file("tuned.txt").c_str()));
+  resetAllParams();
+  ASSERT_TRUE(loadPersonality(dir.file("tuned.txt").c_str()));
+  for (size_t i = 0; i < tuned.size(); ++i) EXPECT_EQ(getParam(*allParams()[i]), tuned[i]) << allParams()[i]->name;
+  resetAllParams();
+}

@@ -1,0 +1,83 @@
+#include "self_play.h"
+
+#include <string>
+
+#include "board/draw.h"
+#include "board/history.h"
+#include "board/movegen.h"
+#include "board/movetext.h"
+#include "board/prng.h"
+#include "board/refgen.h"
+#include "board/see.h"
+#include "frontend/position.h"
+#include "search/limits.h"
+#include "search/think.h"
+
+namespace {
+
+// A position worth teaching the evaluation: nothing is hanging that the quiescence search would
+// have to resolve first.
+bool isQuietPosition(const Board& b, const Move* moves, int n) {
+  if (b.inCheck()) return false;
+  for (int i = 0; i < n; ++i)
+    if (isCapture(moves[i]) && see(b, moves[i], false) > 0) return false;
+  return true;
+}
+
+// The next book move for the game's position, or none.
+std::string bookMove(const SearchContext& ctx, const OpeningBook& book) {
+  RefMove refs[MaxRefMoves];
+  const int n = generateMovesOld(ctx.old, ctx.oldSide, refs);
+  const int index = probeBook(book, ctx.old.hash, refs, n);
+  return index < 0 ? "" : packedToUci(refs[index].packed);
+}
+
+// The move a search of the given size chooses.
+Move searchedMove(SearchContext& ctx, int nodes, const Move* moves, int n) {
+  SearchLimits limits;
+  limits.nodes = nodes;
+  think(ctx, limits);
+  const Move best = ctx.pvTable[0].pv[0];
+  for (int i = 0; i < n; ++i)
+    if (moveEqual(moves[i], best)) return moves[i];
+  return moves[0];
+}
+
+}  // namespace
+
+std::vector<TrainingPosition> playTrainingGame(SearchContext& ctx, const SelfPlaySettings& s) {
+  resetPosition(ctx);
+  historyPush(ctx.history, ctx.board.hash, true);
+  ctx.tt.clear();
+  ctx.evaluator->clearCache();
+  ctx.silent = true;
+  std::vector<std::string> quiet;
+  double result = 0.5;
+  bool inBook = s.book != nullptr;
+  int randomLeft = s.randomPlies;
+  for (int ply = 0;; ++ply) {
+    const Board& b = ctx.board;
+    Move moves[MaxMoves];
+    const int n = generateMoves(b, moves);
+    // The game ends by mate, by the rules' draws, or by its length.
+    if (n == 0) {
+      if (b.inCheck()) result = b.turn() == White ? 0 : 1;
+      break;
+    }
+    if (ply >= s.maxPlies || isDrawByRule(b) || isRepetition(ctx.history, b)) break;
+    std::string move = inBook ? bookMove(ctx, *s.book) : "";
+    inBook = !move.empty();
+    if (move.empty() && randomLeft > 0) {
+      --randomLeft;
+      move = moveToUci(moves[random15() % n]);
+    }
+    if (move.empty()) {
+      if (isQuietPosition(b, moves, n)) quiet.push_back(boardToFen(b));
+      move = moveToUci(searchedMove(ctx, s.nodes, moves, n));
+    }
+    applyGuiMove(ctx, move);
+  }
+  std::vector<TrainingPosition> positions;
+  for (const std::string& fen : quiet) positions.push_back({fen, result});
+  return positions;
+}

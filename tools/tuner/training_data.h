@@ -1,0 +1,19 @@
+// Training positions for the evaluation tuner: a position from a finished game and how the game
+// ended, one EPD line each, `<FEN> c9 "1-0";`, the result from White's view.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TrainingPosition {
+  std::string fen;
+  double result = 0.5;  // 1 White won, 0.5 drawn, 0 Black won
+};
+
+std::string trainingLine(const std::string& fen, double result);
+// False for a line that is no training position (a comment, a blank line, a bad result).
+bool parseTrainingLine(const std::string& line, TrainingPosition& out);
+// The positions of a file, at most `limit` of them; the number of lines passed over in `skipped`.
+std::vector<TrainingPosition> loadTrainingData(const std::string& path, size_t limit, size_t* skipped = nullptr);

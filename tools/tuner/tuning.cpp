@@ -1,0 +1,120 @@
+#include "tuning.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "board/board.h"
+#include "board/history.h"
+#include "board/oldboard.h"
+#include "eval/evaluator.h"
+#include "search/clock.h"
+#include "search/score.h"
+#include "search/search.h"
+
+std::vector<Param*> tunableParams() {
+  constexpr std::string_view untouched[] = {"MobilityPercent", "PawnAttackWeightMP", "LazyEvalMarginCP"};
+  std::vector<Param*> out;
+  for (Param* p : allParams()) {
+    if (p->name == "LazyEvalMarginCP") break;  // the evaluation's come first, this one last of them
+    if (std::find(std::begin(untouched), std::end(untouched), p->name) == std::end(untouched)) out.push_back(p);
+  }
+  return out;
+}
+
+EvaluationError::EvaluationError(std::vector<TrainingPosition> positions)
+    : positions_(std::move(positions)), ctx_(std::make_unique<SearchContext>()) {
+  ctx_->silent = true;
+}
+
+EvaluationError::~EvaluationError() = default;
+
+int EvaluationError::whiteScore(const TrainingPosition& p) {
+  SearchContext& ctx = *ctx_;
+  // Parsed again for every measurement: the board counts its material in the piece values.
+  OldBoard ob;
+  resetOldBoard(ob);
+  int side = White;
+  if (!parseFen(ob, p.fen.c_str(), &side, nullptr)) return 0;
+  boardFromOld(ctx.board, ob, side);
+  historyClear(ctx.history);
+  historyPush(ctx.history, ctx.board.hash, true);
+  ctx.stopSearch = false;
+  ctx.nodeBudget = 0;
+  const int score = quiesce(ctx, 0, 0, -MateValue, MateValue);
+  return side == White ? score : -score;
+}
+
+double EvaluationError::operator()(double k) {
+  SearchContext& ctx = *ctx_;
+  // Nothing cached under other parameters may answer: a fresh evaluator, an empty table.
+  ctx.evaluator = std::make_unique<BitEval>();
+  ctx.tt.clear();
+  resetClockCountdown();
+  ctx.startTime = ctx.lastInfoTime = tickNow();
+  ctx.deadline = ctx.startTime + 0x3FFFFFFF;
+  double sum = 0;
+  for (const TrainingPosition& p : positions_) {
+    const double expected = 1 / (1 + std::pow(10.0, -k * whiteScore(p) / 4000));
+    sum += (p.result - expected) * (p.result - expected);
+  }
+  return positions_.empty() ? 0 : sum / double(positions_.size());
+}
+
+double fitScale(EvaluationError& error) {
+  // The error is smooth and has one minimum in k: a golden-section search over (0, 4].
+  double lo = 0.01, hi = 4;
+  const double g = (std::sqrt(5.0) - 1) / 2;
+  double a = hi - g * (hi - lo), b = lo + g * (hi - lo);
+  double ea = error(a), eb = error(b);
+  for (int i = 0; i < 40; ++i) {
+    if (ea < eb) {
+      hi = b, b = a, eb = ea;
+      a = hi - g * (hi - lo), ea = error(a);
+    } else {
+      lo = a, a = b, ea = eb;
+      b = lo + g * (hi - lo), eb = error(b);
+    }
+  }
+  return (lo + hi) / 2;
+}
+
+bool nudge(Param& p, int delta) {
+  const int32_t before = getParam(p);
+  setParam(p, int64_t(before) + delta);
+  return getParam(p) != before;
+}
+
+double tune(EvaluationError& error, double k, const std::vector<Param*>& params, const TuneSettings& settings) {
+  std::vector<int> steps;
+  for (const Param* p : params) steps.push_back(std::max(1, std::abs(p->defaultValue) / 8));
+  double best = error(k);
+  for (int pass = 0; pass < settings.passes; ++pass) {
+    int changed = 0;
+    for (size_t i = 0; i < params.size(); ++i) {
+      Param& p = *params[i];
+      const int32_t before = getParam(p);
+      for (const int delta : {steps[i], -steps[i]}) {
+        if (!nudge(p, delta)) continue;
+        const double e = error(k);
+        if (e < best) {
+          best = e;
+          ++changed;
+          break;
+        }
+        setParam(p, before);
+      }
+    }
+    const bool finest = std::all_of(steps.begin(), steps.end(), [](int s) { return s == 1; });
+    if (settings.report) {
+      char line[128];
+      std::snprintf(line, sizeof line, "pass %d: error %.8f, %d parameters moved", pass + 1, best, changed);
+      settings.report(line);
+    }
+    if (changed == 0 && finest) break;
+    if (changed == 0)
+      for (int& s : steps) s = std::max(1, s / 2);
+  }
+  return best;
+}

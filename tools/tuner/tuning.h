@@ -1,0 +1,49 @@
+// Fitting the evaluation's parameters to training positions: the quiescence score of each
+// position, mapped to an expected result by a logistic curve, against the result of its game.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "eval/params.h"
+#include "search/context.h"
+#include "training_data.h"
+
+// The parameters worth tuning: the evaluation's, less those that cannot move the error
+// (MobilityPercent is read once, when the mobility tables are built; PawnAttackWeightMP by no
+// term; LazyEvalMarginCP only decides when a full evaluation may be skipped).
+std::vector<Param*> tunableParams();
+
+class EvaluationError {
+ public:
+  explicit EvaluationError(std::vector<TrainingPosition> positions);
+  ~EvaluationError();
+  // The mean of (result - 1 / (1 + 10^(-k * score / 4000)))^2 over the positions, the score the
+  // quiescence search's from White's view with the parameters as they stand.
+  double operator()(double k);
+  size_t size() const { return positions_.size(); }
+
+ private:
+  int whiteScore(const TrainingPosition& p);
+
+  std::vector<TrainingPosition> positions_;
+  std::unique_ptr<SearchContext> ctx_;
+};
+
+// The scale k under which the positions' scores fit their results best.
+double fitScale(EvaluationError& error);
+
+// Moves the parameter by delta, inside its range; false when it cannot move that way at all.
+bool nudge(Param& p, int delta);
+
+struct TuneSettings {
+  int passes = 1000;                               // over all parameters, at most
+  std::function<void(const std::string&)> report;  // one line after every pass, when given
+};
+
+// Coordinate descent: each parameter in turn moves one step up or down while that lowers the
+// error; when a pass over them all changes nothing the steps halve, and once every step is 1 and
+// nothing changes the parameters stay. Returns the error reached.
+double tune(EvaluationError& error, double k, const std::vector<Param*>& params, const TuneSettings& settings);
