@@ -63,8 +63,8 @@ double EvaluationError::operator()(double k) {
 }
 
 double fitScale(EvaluationError& error) {
-  // The error is smooth and has one minimum in k: a golden-section search over (0, 16].
-  double lo = 0.01, hi = 16;
+  // The error is smooth and has one minimum in k: a golden-section search over (0, 64].
+  double lo = 0.01, hi = 64;
   const double g = (std::sqrt(5.0) - 1) / 2;
   double a = hi - g * (hi - lo), b = lo + g * (hi - lo);
   double ea = error(a), eb = error(b);
