@@ -23,7 +23,7 @@ Move legal(const Board& b, const char* uci) {
 }  // namespace
 
 TEST(MakeMove, SpecialMovesAsTheRulesHaveThem) {
-  for (const CaseLine& c : loadCases("cases/special_moves.txt")) {
+  for (const CaseLine& c : loadCases("cases/multi_square_moves.txt")) {
     Board b = boardFromFen(c[0].c_str());
     const std::string& moves = c[1];
     for (size_t at = 0; at < moves.size();) {
