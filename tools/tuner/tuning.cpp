@@ -14,10 +14,11 @@
 #include "search/search.h"
 
 std::vector<Param*> tunableParams() {
-  constexpr std::string_view untouched[] = {"MobilityPercent", "PawnAttackWeightMP", "LazyEvalMarginCP"};
+  constexpr std::string_view untouched[] = {"MobilityPercent", "PawnAttackWeightMP"};
   std::vector<Param*> out;
   for (Param* p : allParams()) {
-    if (p->name == "LazyEvalMarginCP") break;  // the evaluation's come first, this one last of them
+    // The evaluation's come first; LazyEvalMarginCP is the last of them, the search's follow.
+    if (p->name == "LazyEvalMarginCP") break;
     if (std::find(std::begin(untouched), std::end(untouched), p->name) == std::end(untouched)) out.push_back(p);
   }
   return out;
