@@ -1,17 +1,13 @@
-// The KPK bitbase: the built-in copy, the saved file, and every position checked against a solver
-// written from the rules of chess alone. (Probing for a black pawn is held by the evaluation's
-// colour symmetry.)
+// The KPK bitbase: the built-in copy (the "genkpk" command's test writes it to a file), and every
+// position checked against a solver written from the rules of chess alone. (Probing for a black
+// pawn is held by the evaluation's colour symmetry.)
 #include "eval/kpk.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "board/bitboard.h"
@@ -136,19 +132,4 @@ TEST(Kpk, EveryPositionAgreesWithTheRules) {
   }
   EXPECT_EQ(wrong, 0);
   EXPECT_GT(checked, 380000);
-}
-
-// The whole bitbase or nothing: the written file is the engine's own copy ("genkpk" through the
-// engine checks the command).
-TEST(Kpk, SaveWritesTheWholeBitbaseOrFails) {
-  const KpkBitbase& kpk = builtinKpk();
-  const std::string path = ::testing::TempDir() + "kpk_test.bit";
-  ASSERT_TRUE(saveKpk(kpk, path.c_str()));
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(kpk.bits.get()), KpkBytes));
-  std::remove(path.c_str());
-  EXPECT_FALSE(saveKpk(kpk, "/nonexistent-directory/kpk.bit"));
-  EXPECT_FALSE(saveKpk(KpkBitbase{}, path.c_str()));
-  EXPECT_FALSE(std::ifstream(path).good());
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "board/test_positions.h"
-#include "referee/child.h"
 #include "referee/clock.h"
 #include "referee/lines.h"
 
@@ -73,10 +72,4 @@ TEST(Referee, BestMoveLinesTellAnIllegalMoveFromABadPonderPart) {
   EXPECT_EQ(parseBestMove(promotion, "bestmove a7a8n", b), "");
   EXPECT_EQ(b.move.promotion, Knight);
   EXPECT_FALSE(parseBestMove(promotion, "bestmove a7a8", b).empty());
-}
-
-TEST(Referee, EngineCommandsSplitAtBlanksOutsideQuotes) {
-  EXPECT_EQ(splitCommand("  build/velmar  -personality x.txt "),
-            (std::vector<std::string>{"build/velmar", "-personality", "x.txt"}));
-  EXPECT_EQ(splitCommand("run \"a b\" 'c d'e \"\""), (std::vector<std::string>{"run", "a b", "c de", ""}));
 }
