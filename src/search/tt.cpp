@@ -15,7 +15,7 @@ bool TranspositionTable::resize(int megabytes) {
   if (count == bucketCount_) return true;
   // A size the bucket count or the address space cannot express (beyond 2 GB in the 32-bit
   // build) is refused outright, and the table stays as it is.
-  if (count > UINT32_MAX / 2 || count > (SIZE_MAX - 64) / sizeof(TTBucket)) return false;
+  if (count > UINT32_MAX / 2 || count > (SIZE_MAX >> 1) / sizeof(TTBucket)) return false;
   // The new table is taken while the old one still stands, so that a failure leaves a working
   // table; failing that, the old one makes room, and then the largest size that fits is kept.
   if (allocate(count)) return true;
@@ -29,12 +29,11 @@ bool TranspositionTable::resize(int megabytes) {
 }
 
 bool TranspositionTable::allocate(uint64_t count) {
-  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size_t(count) * sizeof(TTBucket) + 64]);
+  // Each bucket is one cache line.
+  LargeBlock block = allocateLarge(size_t(count) * sizeof(TTBucket));
   if (!block) return false;
   allocation_ = std::move(block);
-  // Each bucket is one cache line.
-  const auto base = reinterpret_cast<uintptr_t>(allocation_.get());
-  table_ = reinterpret_cast<TTBucket*>((base + 63) & ~uintptr_t{63});
+  table_ = static_cast<TTBucket*>(allocation_.get());
   bucketCount_ = uint32_t(count);
   clear();
   return true;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "board/large_block.h"
 #include "board/move.h"
 
 enum Bound : uint8_t { BoundEmpty = 0, BoundExact = 1, BoundUpper = 2, BoundLower = 3 };
@@ -54,7 +55,7 @@ class TranspositionTable {
   bool allocate(uint64_t count);  // replaces the table, cleared, unless the memory is refused
 
   TTBucket* table_ = nullptr;
-  std::unique_ptr<uint8_t[]> allocation_;
+  LargeBlock allocation_;
   uint32_t bucketCount_ = 0;
   uint32_t used_ = 0;
   uint32_t generation_ = 0;
