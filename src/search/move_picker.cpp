@@ -266,8 +266,6 @@ bool MovePicker::next(Move& out) {
         }
         break;
       case Stage::GenerateEvasions:
-        count_ = generateMoves(b_, moves_, scores_, &history_);
-        next_ = 0;
         scoreEvasions();
         stage_ = Stage::Evasions;
         break;
@@ -306,18 +304,22 @@ void MovePicker::forgetReturned(Move m) {
 }
 
 Move MovePicker::selectBest() {
-  // Two quick passes instead of one slow one: the highest score (a reduction the compiler
-  // vectorises, no branch to mispredict), then the first entry that holds it.
-  int32_t top = scores_[next_];
-  for (int i = next_ + 1; i < count_; ++i) top = std::max(top, scores_[i]);
-  int best = next_;
-  while (scores_[best] != top) ++best;
+  // One pass without a branch: keys are unique and rank by score, then by place, so the
+  // largest is the first entry holding the highest score. Two running maxima halve the chain.
+  int64_t top = keys_[next_], other = top;
+  int i = next_ + 1;
+  for (; i + 1 < count_; i += 2) {
+    top = std::max(top, keys_[i]);
+    other = std::max(other, keys_[i + 1]);
+  }
+  if (i < count_) top = std::max(top, keys_[i]);
+  const int best = keyIndex(std::max(top, other));
   const Move m = moves_[best];
   if (best == count_ - 1) {
     --count_;
   } else {
     moves_[best] = moves_[next_];
-    scores_[best] = scores_[next_];
+    keys_[best] = orderKey(keyScore(keys_[next_]), best);
     ++next_;
   }
   return m;
@@ -390,14 +392,16 @@ bool MovePicker::nextEvasion(Move& out) {
 void MovePicker::scoreTactical() {
   for (int i = 0; i < count_; ++i) {
     const Move m = moves_[i];
+    int32_t score;
     if (m.promotion) {
-      scores_[i] = m.promotion == Queen ? QueenPromotionScore : UnderPromotionScore;
-      continue;
+      score = m.promotion == Queen ? QueenPromotionScore : UnderPromotionScore;
+    } else {
+      // The en-passant target square is empty; the pawn taken counts as the victim.
+      const int victim = isEnPassant(m) ? orderValue[Pawn] : orderValue[mailboxPiece(b_.mailbox[m.to])];
+      const int attacker = orderValue[mailboxPiece(b_.mailbox[m.from])];
+      score = CaptureScore + 16 * victim - attacker;
     }
-    // The en-passant target square is empty; the pawn taken counts as the victim.
-    const int victim = isEnPassant(m) ? orderValue[Pawn] : orderValue[mailboxPiece(b_.mailbox[m.to])];
-    const int attacker = orderValue[mailboxPiece(b_.mailbox[m.from])];
-    scores_[i] = CaptureScore + 16 * victim - attacker;
+    keys_[i] = orderKey(score, i);
   }
 }
 
@@ -406,23 +410,27 @@ void MovePicker::scoreQuiet() {
   const int phase = b_.mat.tmat > OpeningMaterial ? Opening : Endgame;
   for (int i = 0; i < count_; ++i) {
     const Move m = moves_[i];
-    if (isCastle(m)) {
-      scores_[i] = CastleScore;
-      continue;
+    int32_t score = CastleScore;
+    if (!isCastle(m)) {
+      const int piece = mailboxPiece(b_.mailbox[m.from]);
+      score = QuietScore + history_[side][piece][m.to] + pieceSquareTables[phase][side][piece][m.to];
     }
-    const int piece = mailboxPiece(b_.mailbox[m.from]);
-    scores_[i] = QuietScore + history_[side][piece][m.to] + pieceSquareTables[phase][side][piece][m.to];
+    keys_[i] = orderKey(score, i);
   }
 }
 
 // The generator scored the evasions; the search's own knowledge of this ply comes on top.
 void MovePicker::scoreEvasions() {
+  int32_t scores[MaxMoves];
+  count_ = generateMoves(b_, moves_, scores, &history_);
+  next_ = 0;
   for (int i = 0; i < count_; ++i) {
     const Move m = moves_[i];
-    if (moveEqual(m, row_.killers[1])) scores_[i] = KillerScore - 1;
-    if (moveEqual(m, row_.killers[0])) scores_[i] = KillerScore;
-    if (moveEqual(m, row_.mateKiller)) scores_[i] = MateKillerScore;
-    if (moveEqual(m, hashMove_)) scores_[i] = HashMoveScore;
+    if (moveEqual(m, row_.killers[1])) scores[i] = KillerScore - 1;
+    if (moveEqual(m, row_.killers[0])) scores[i] = KillerScore;
+    if (moveEqual(m, row_.mateKiller)) scores[i] = MateKillerScore;
+    if (moveEqual(m, hashMove_)) scores[i] = HashMoveScore;
+    keys_[i] = orderKey(scores[i], i);
   }
 }
 

@@ -78,7 +78,13 @@ class MovePicker {
   // is written before it is read, and the counts above bound every read.
   union { Move returned_[4]; };  // hash move, mate killer, two killers
   union { Move moves_[MaxMoves]; };
-  int32_t scores_[MaxMoves];
+  // The ordering score above, 255 less the entry's place below: the highest key is the first
+  // entry with the highest score.
+  int64_t keys_[MaxMoves];
+  static constexpr int64_t orderKey(int32_t score, int place) { return int64_t(score) * 256 + (255 - place); }
+  static constexpr int32_t keyScore(int64_t key) { return int32_t(key >> 8); }
+  static constexpr int keyIndex(int64_t key) { return 255 - int(key & 255); }
+  static_assert(MaxMoves <= 256, "a place fits in the key's low byte");
   union { Move deferred_[MaxMoves]; };  // captures that lose material, in the order they were put off
 };
 
