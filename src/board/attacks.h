@@ -41,6 +41,10 @@ extern SliderMagic bishopMagics[64];
 inline Bitboard sliderAttacks(const SliderMagic& m, Bitboard occupancy) {
   return m.attacks[((occupancy & m.mask) * m.magic) >> m.shift];
 }
+// Starts loading the entry a lookup will read, for a lookup soon after.
+inline void prefetchSliderAttacks(const SliderMagic& m, Bitboard occupancy) {
+  __builtin_prefetch(&m.attacks[((occupancy & m.mask) * m.magic) >> m.shift]);
+}
 inline Bitboard rookAttacks(int s, Bitboard occupancy) { return sliderAttacks(rookMagics[s], occupancy); }
 inline Bitboard bishopAttacks(int s, Bitboard occupancy) { return sliderAttacks(bishopMagics[s], occupancy); }
 inline Bitboard queenAttacks(int s, Bitboard occupancy) {

@@ -30,11 +30,36 @@ int noiseRandom() {
   return int((x >> 16) & 32767);
 }
 
+// Starts the scattered loads the terms will make, so that they overlap each other and the work
+// before them: the pawn entry, and each slider's attack set under the look-through occupancy
+// its term uses.
+void prefetchLookups(const Board& b, const PawnEntry* pawnEntry) {
+  __builtin_prefetch(pawnEntry);
+  const Bitboard occupancy = b.occupancy();
+  for (int c = White; c <= Black; ++c) {
+    const Bitboard bishops = b.pieces(Bishop, c), rooks = b.pieces(Rook, c), queens = b.pieces(Queen, c);
+    for (Bitboard set = bishops; set;) prefetchSliderAttacks(bishopMagics[popLowest(set)], occupancy & ~(bishops | queens));
+    for (Bitboard set = rooks; set;) prefetchSliderAttacks(rookMagics[popLowest(set)], occupancy & ~(rooks | queens));
+    for (Bitboard set = queens; set;) {
+      const int sq = popLowest(set);
+      const Bitboard through = occupancy & ~(bishops | rooks | queens);
+      prefetchSliderAttacks(rookMagics[sq], through);
+      prefetchSliderAttacks(bishopMagics[sq], through);
+    }
+  }
+}
+
 }  // namespace
 
 void prepareEvalState(EvalState& s, const Board& b) {
-  // 7. A clean slate.
-  s = EvalState{};
+  // 7. A clean slate: the sums and what the terms add to (the rest is set below). Field by
+  // field, this is a handful of stores rather than a block clear of the whole state.
+  s.opening = s.endgame = 0;
+  for (int c = White; c <= Black; ++c) {
+    s.kingAttackCount[c] = s.kingAttackWeight[c] = s.unstoppable[c] = s.kingDanger[c] = 0;
+    s.passers[c] = 0;
+    for (int piece = Knight; piece <= Queen; ++piece) s.attacks[c][piece] = 0;
+  }
   s.board = &b;
   s.turn = b.st.turn;
   s.inCheck = b.st.check;
@@ -54,7 +79,8 @@ void prepareEvalState(EvalState& s, const Board& b) {
     const Bitboard attacked = pawnAttackSet(c, pawns);
     s.attacks[c][Pawn] = attacked;
     s.attacks[c][0] |= attacked;
-    if (const int n = popCount(attacked & s.kingZone[c ^ 1])) {
+    if (const Bitboard zone = attacked & s.kingZone[c ^ 1]) {
+      const int n = popCount(zone);
       s.kingAttackCount[c] = n;
       s.kingAttackWeight[c] = 2 * n;
     }
@@ -139,6 +165,9 @@ int BitEval::evaluate(const Board& b, int alpha, int beta) {
 
 std::optional<int> BitEval::fullEvaluation(const Board& b) {
   const int turn = b.st.turn;
+  static_assert((PawnEntries & (PawnEntries - 1)) == 0, "the pawn table's slot is the key's low bits");
+  PawnEntry& pawnEntry = pawnEntries_ ? pawnTable_[b.pawnKey & (PawnEntries - 1)] : sparePawnEntry_;
+  prefetchLookups(b, &pawnEntry);
   // 4. Material and the bishop pair.
   int base = 10 * b.mat.dmat;
   if (b.mat.pair[White] & 1) base += param::BishopPairMP;
@@ -158,8 +187,6 @@ std::optional<int> BitEval::fullEvaluation(const Board& b) {
   s_.opening += base;
   s_.endgame += base;
   // 11-12. Pawn structure (hashed), then the passers' race against the kings.
-  static_assert((PawnEntries & (PawnEntries - 1)) == 0, "the pawn table's slot is the key's low bits");
-  PawnEntry& pawnEntry = pawnEntries_ ? pawnTable_[b.pawnKey & (PawnEntries - 1)] : sparePawnEntry_;
   pawnStructure(s_, pawnEntry);
   passerDynamics(s_);
   // 13-14. Pieces, then the kings, which read the attacks the pieces built.
@@ -201,7 +228,8 @@ void BitEval::globalTerms() {
 void BitEval::pieceTerms() {
   const Board& b = *s_.board;
   // Hooks of a plain BitEval are called directly; a derived evaluator's through the table.
-  const bool plain = typeid(*this) == typeid(BitEval);
+  if (plain_ < 0) plain_ = typeid(*this) == typeid(BitEval);
+  const bool plain = plain_;
   auto each = [&](int piece, int colour, void (BitEval::*hook)(int), void (*term)(EvalState&, int, int)) {
     for (Bitboard set = b.pieces(piece, colour); set;) {
       const int sq = popLowest(set);

@@ -101,6 +101,7 @@ class BitEval {
   int pawnEntries_ = PawnEntries;
   std::unique_ptr<PawnEntry[]> pawnTable_;
   PawnEntry sparePawnEntry_;
+  int8_t plain_ = -1;  // whether this is a plain BitEval, known from the first evaluation on
   EvalState s_;
   int danger_[2] = {};
   KpkBitbase kpk_;

@@ -16,7 +16,9 @@ void placePiece(EvalState& s, int colour, int piece, int sq, Bitboard attacks, i
   s.add(colour, pieceSquareTables[Opening][colour][piece][sq], pieceSquareTables[Endgame][colour][piece][sq]);
   s.attacks[colour][piece] |= attacks;
   s.attacks[colour][0] |= attacks;
-  if (const int n = popCount(attacks & s.kingZone[colour ^ 1])) {
+  // Most pieces reach no square of the enemy king's zone: the count only when one does.
+  if (const Bitboard zone = attacks & s.kingZone[colour ^ 1]) {
+    const int n = popCount(zone);
     s.kingAttackCount[colour] += n;
     s.kingAttackWeight[colour] += n * attackWeight;
   }
@@ -62,15 +64,12 @@ bool bishopTrapped(const EvalState& s, int colour, int sq) {
   return false;
 }
 
-int pawnsOnFile(const Board& b, int sq) {
-  return popCount(fileBits(fileOf(sq)) & (b.pieces(Pawn, White) | b.pieces(Pawn, Black)));
-}
-
 void rookFileTerms(EvalState& s, int colour, int sq) {
   using namespace param;
-  const int pawns = pawnsOnFile(*s.board, sq);
-  if (pawns == 0) s.add(colour, RookOnOpenOpeningMP, RookOnOpenEndgameMP);
-  if (pawns == 1) s.add(colour, RookOnSemiOpenOpeningMP, RookOnSemiOpenEndgameMP);
+  const Board& b = *s.board;
+  const Bitboard pawns = fileBits(fileOf(sq)) & (b.pieces(Pawn, White) | b.pieces(Pawn, Black));
+  if (!pawns) s.add(colour, RookOnOpenOpeningMP, RookOnOpenEndgameMP);
+  else if (!moreThanOne(pawns)) s.add(colour, RookOnSemiOpenOpeningMP, RookOnSemiOpenEndgameMP);
 }
 
 // The rook supports its passer from behind, unless another rook already stands between.
