@@ -306,14 +306,16 @@ void MovePicker::forgetReturned(Move m) {
 Move MovePicker::selectBest() {
   // One pass without a branch: keys are unique and rank by score, then by place, so the
   // largest is the first entry holding the highest score. Two running maxima halve the chain.
-  int64_t top = keys_[next_], other = top;
+  int64_t m0 = keys_[next_], m1 = m0, m2 = m0, m3 = m0;
   int i = next_ + 1;
-  for (; i + 1 < count_; i += 2) {
-    top = std::max(top, keys_[i]);
-    other = std::max(other, keys_[i + 1]);
+  for (; i + 3 < count_; i += 4) {
+    m0 = std::max(m0, keys_[i]);
+    m1 = std::max(m1, keys_[i + 1]);
+    m2 = std::max(m2, keys_[i + 2]);
+    m3 = std::max(m3, keys_[i + 3]);
   }
-  if (i < count_) top = std::max(top, keys_[i]);
-  const int best = keyIndex(std::max(top, other));
+  for (; i < count_; ++i) m0 = std::max(m0, keys_[i]);
+  const int best = keyIndex(std::max(std::max(m0, m1), std::max(m2, m3)));
   const Move m = moves_[best];
   if (best == count_ - 1) {
     --count_;
