@@ -129,8 +129,7 @@ void BitEval::blackKing(int sq) { kingTerms(s_, Black, sq); }
 
 int BitEval::evaluate(const Board& b, int alpha, int beta) {
   // 1. A position seen before costs one probe.
-  // (The table's size is a constant whenever there is a table: a division by it is a multiply.)
-  const uint32_t slot = cacheEntries_ ? uint32_t(b.hash) % uint32_t(CacheEntries) : 0;
+  const uint32_t slot = cacheEntries_ ? cacheSlot(b.hash) : 0;
   if (cacheEntries_ && !cacheLookupsOff_ && cacheKeys_[slot] == b.hash) {
     danger_[White] = cache_[slot].danger[White];
     danger_[Black] = cache_[slot].danger[Black];
@@ -143,6 +142,7 @@ int BitEval::evaluate(const Board& b, int alpha, int beta) {
     if (b.st.turn == Black && (alpha > margin - m || beta < -(margin + m))) return -m;
   }
   int score = 0;  // a drawn king-and-pawn ending stays exactly 0
+  prefetch(b.hash);  // the slot written below, for callers that did not start it themselves
   const auto blended = fullEvaluation(b);
   const bool fullyEvaluated = blended.has_value();
   if (blended) {

@@ -85,6 +85,14 @@ class BitEval {
   virtual void whiteKing(int sq);
   virtual void blackKing(int sq);
 
+  // Starts loading the cache slot of a position about to be evaluated.
+  void prefetch(uint64_t key) const {
+    if (!cacheEntries_) return;
+    const uint32_t slot = cacheSlot(key);
+    __builtin_prefetch(&cacheKeys_[slot]);
+    __builtin_prefetch(&cache_[slot]);
+  }
+
   // Penalties the kings took in the last full evaluation (read by the quiescence search).
   int kingDanger(int colour) const { return danger_[colour]; }
   int skill = 100;  // below 100 adds noise to every score
@@ -93,6 +101,9 @@ class BitEval {
   // The blended score in centipawns from White's view; none for a drawn KPK position.
   std::optional<int> fullEvaluation(const Board& b);
   void pieceTerms();
+
+  // (The table's size is a constant whenever there is a table: a division by it is a multiply.)
+  static uint32_t cacheSlot(uint64_t key) { return uint32_t(key) % uint32_t(CacheEntries); }
 
   int cacheEntries_ = CacheEntries;
   std::unique_ptr<uint64_t[]> cacheKeys_;

@@ -22,6 +22,13 @@ inline void enterNode(SearchContext& ctx, int ply) {
   ++ctx.nodes;
 }
 
+// The child's table bucket and evaluation-cache slot start loading as soon as its key is known:
+// its first steps read both.
+inline void prefetchChild(SearchContext& ctx, uint64_t key) {
+  ctx.tt.prefetch(key);
+  ctx.evaluator->prefetch(key);
+}
+
 // Row p's line becomes its move (already in column p) followed by the child's line.
 inline void copyChildLine(SearchContext& ctx, int ply) {
   Move* line = ctx.pvTable[ply].pv;

@@ -125,7 +125,7 @@ int quiesce(SearchContext& ctx, int qdepth, int ply, int alpha, int beta) {
     if (checks < 0) checks = givesCheck(b, m, candidates);
     UndoInfo undo;
     const uint32_t mask = makeMove(b, m, undo, checks);
-    ctx.tt.prefetch(b.hash);
+    prefetchChild(ctx, b.hash);
     historyPush(ctx.history, b.hash, b.st.fiftyCounter == 0);
     // 10.5 One level deeper.
     score = -quiesce(ctx, qdepth - 1, ply + 1, -beta, -alpha);

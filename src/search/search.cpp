@@ -160,7 +160,7 @@ int searchNonPV(SearchContext& ctx, int depth, int ply, int alpha, bool nullAllo
       // 9.1 Pass; the key goes onto the history as irreversible, so no repetition spans the pass.
       UndoInfo undo;
       const uint32_t mask = makeNullMove(b, undo);
-      ctx.tt.prefetch(b.hash);
+      prefetchChild(ctx, b.hash);
       historyPush(ctx.history, b.hash, true);
       // 9.2 Deeper nodes are cut harder.
       const int r = dp > 6 ? 4 : 3;
@@ -214,7 +214,7 @@ int searchNonPV(SearchContext& ctx, int depth, int ply, int alpha, bool nullAllo
     // new repetition span.
     UndoInfo undo;
     const uint32_t mask = makeMove(b, m, undo, checks ? 1 : 0);
-    ctx.tt.prefetch(b.hash);
+    prefetchChild(ctx, b.hash);
     historyPush(ctx.history, b.hash, b.st.fiftyCounter == 0);
     // 11.9 Late quiet moves are tried shallower first.
     score = alpha + 1;
@@ -315,7 +315,7 @@ int searchPV(SearchContext& ctx, int depth, int ply, int alpha, int beta) {
     // new repetition span.
     UndoInfo undo;
     const uint32_t mask = makeMove(b, m, undo, checks ? 1 : 0);
-    ctx.tt.prefetch(b.hash);
+    prefetchChild(ctx, b.hash);
     historyPush(ctx.history, b.hash, b.st.fiftyCounter == 0);
     // 11.9 Late quiet moves are tried shallower first.
     score = alpha + 1;
