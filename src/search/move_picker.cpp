@@ -5,10 +5,23 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/keys.h"
 #include "board/see.h"
 #include "eval/psqt.h"
 
 namespace {
+
+// The key after a move as far as the pieces and the en-passant square go (a change of castling
+// rights is left out): near enough to fetch the child's bucket early.
+uint64_t approximateChildKey(const Board& b, Move m) {
+  const int c = b.st.turn;
+  const int p = mailboxPiece(b.mailbox[m.from]);
+  uint64_t key = b.hash ^ zobristTurn[1] ^ pieceKey(c, p, m.from) ^ pieceKey(c, m.promotion ? m.promotion : p, m.to);
+  if (const uint8_t victim = b.mailbox[m.to]) key ^= pieceKey(c ^ 1, mailboxPiece(victim), m.to);
+  if (isEnPassant(m)) key ^= pieceKey(c ^ 1, Pawn, b.st.ep);
+  if (b.st.ep) key ^= zobristEp[b.st.ep];
+  return key;
+}
 
 // Ordering bands, multiples of 65536 (the range of a history counter): the terms added within a
 // band order the moves inside it.
@@ -215,6 +228,9 @@ bool MovePicker::next(Move& out) {
         count_ = generateTactical(b_, moves_, mode_ == PickerMode::Main);
         next_ = 0;
         scoreTactical();
+        if (tt_) {
+          for (int i = 0; i < std::min(count_, 8); ++i) tt_->prefetch(approximateChildKey(b_, moves_[i]));
+        }
         stage_ = Stage::Tactical;
         break;
       case Stage::Tactical:

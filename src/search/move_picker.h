@@ -20,6 +20,8 @@ class MovePicker {
              const HistoryTable& history);
   // The next move, or false when exhausted.
   bool next(Move& out);
+  // Once the captures are generated, their children's table buckets are fetched from this table.
+  void fetchChildrenFrom(const TranspositionTable& tt) { tt_ = &tt; }
 
  private:
   enum class Stage : uint8_t {
@@ -56,6 +58,7 @@ class MovePicker {
   void scoreEvasions();
 
   const Board& b_;
+  const TranspositionTable* tt_ = nullptr;
   const PlyRecord& row_;
   const HistoryTable& history_;
   // The pinned pieces, worked out at the first legality test: many quiescence nodes have none to make.

@@ -84,6 +84,7 @@ int quiesce(SearchContext& ctx, int qdepth, int ply, int alpha, int beta) {
   // 9. Evasions in check; otherwise captures and queen promotions, at the first level also quiet checks.
   const PickerMode mode = qdepth < 0 ? PickerMode::Quiescence : PickerMode::QuiescenceChecks;
   MovePicker picker(b, ply, hashMove, mode, row, ctx.historyTable);
+  picker.fetchChildrenFrom(ctx.tt);
   const Bitboard candidates = discoveredCheckCandidates(b);
   bool anyMove = false;
   // 10. Search the moves worth a look until one reaches beta.

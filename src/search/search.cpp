@@ -187,6 +187,7 @@ int searchNonPV(SearchContext& ctx, int depth, int ply, int alpha, bool nullAllo
 
   // 10. Moves come staged from the picker: hash move, mate killer, captures, killers, the rest.
   MovePicker picker(b, ply, hashMove, PickerMode::Main, row, ctx.historyTable);
+  picker.fetchChildrenFrom(ctx.tt);
   const Bitboard candidates = discoveredCheckCandidates(b);
   const int lmrMoves = param::LMRMovesNonPV;
   // 11. Search the moves until one reaches beta.
@@ -297,6 +298,7 @@ int searchPV(SearchContext& ctx, int depth, int ply, int alpha, int beta) {
   // 10. Moves come staged from the picker: hash move, mate killer, captures, killers, the rest.
   const bool inCheck = b.inCheck();
   MovePicker picker(b, ply, hashMove, PickerMode::Main, row, ctx.historyTable);
+  picker.fetchChildrenFrom(ctx.tt);
   const Bitboard candidates = discoveredCheckCandidates(b);
   const int lmrMoves = param::LMRMovesPV;
   // 11. Search the moves: the first with the full window, the others against alpha first.
