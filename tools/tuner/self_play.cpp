@@ -1,5 +1,7 @@
 #include "self_play.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "board/draw.h"
@@ -55,6 +57,7 @@ std::vector<TrainingPosition> playTrainingGame(SearchContext& ctx, const SelfPla
   double result = 0.5;
   bool inBook = s.book != nullptr;
   int randomLeft = s.randomPlies;
+  int searched = 0;
   for (int ply = 0;; ++ply) {
     const Board& b = ctx.board;
     Move moves[MaxMoves];
@@ -73,7 +76,13 @@ std::vector<TrainingPosition> playTrainingGame(SearchContext& ctx, const SelfPla
     }
     if (move.empty()) {
       if (isQuietPosition(b, moves, n)) quiet.push_back(boardToFen(b));
-      move = moveToUci(searchedMove(ctx, s.nodes, moves, n));
+      // Searches of slightly different sizes make games from one opening part ways.
+      const int spread = s.nodes * s.nodeSpread / 100;
+      const int nodes = s.nodes - spread + (spread ? int(random15() % (2 * spread + 1)) : 0);
+      move = moveToUci(searchedMove(ctx, std::max(nodes, 1), moves, n));
+      // Random moves can leave a piece hanging for the side that searches first: such a game
+      // teaches who moved first, not what the position is worth.
+      if (searched++ == 0 && s.balance > 0 && std::abs(ctx.prevScore) > s.balance) return {};
     }
     applyGuiMove(ctx, move);
   }
