@@ -1,10 +1,33 @@
-// The evaluation tuner: its training lines, its error on positions whose scores are known, its
-// parameters kept inside their ranges, and the personality it writes.
+// The evaluation tuner: its self-play games and training lines, its error on positions whose
+// scores are known, its parameters kept inside their ranges, and the personality it writes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
+
 #include "eval/personality.h"
+#include "self_play.h"
 #include "temp_dir.h"
 #include "tuning.h"
+
+// A game cut off by its length is a draw for every position it kept; a game whose first search
+// scores beyond the balance keeps none, and one exactly at it is kept.
+TEST(Tuner, SelfPlayGamesKeepOneResultOrNothing) {
+  auto ctx = std::make_unique<SearchContext>();
+  SelfPlaySettings settings;
+  settings.nodes = 300;
+  settings.randomPlies = 0;
+  settings.maxPlies = 30;
+  settings.balance = 1;
+  if (!playTrainingGame(*ctx, settings).empty()) GTEST_SKIP() << "the first search finds the sides level";
+  const int first = std::abs(ctx->prevScore);  // a dropped game ends at its first search
+  settings.balance = first;
+  const std::vector<TrainingPosition> kept = playTrainingGame(*ctx, settings);
+  ASSERT_FALSE(kept.empty());
+  for (const TrainingPosition& p : kept) EXPECT_EQ(p.result, 0.5) << p.fen;
+  settings.balance = first - 1;
+  EXPECT_TRUE(first == 1 || playTrainingGame(*ctx, settings).empty());
+}
 
 TEST(Tuner, TrainingLinesCarryTheResult) {
   TrainingPosition p;
