@@ -319,27 +319,30 @@ void MovePicker::forgetReturned(Move m) {
   }
 }
 
-Move MovePicker::selectBest() {
+// Inlined into each stage's loop: it runs once for every move a stage hands out.
+[[gnu::always_inline]] inline Move MovePicker::selectBest() {
   // One pass without a branch: keys are unique and rank by score, then by place, so the
-  // largest is the first entry holding the highest score. Two running maxima halve the chain.
-  int64_t m0 = keys_[next_], m1 = m0, m2 = m0, m3 = m0;
-  int i = next_ + 1;
-  for (; i + 3 < count_; i += 4) {
+  // largest is the first entry holding the highest score. Four running maxima shorten the
+  // chain; the lowest keys past the end let the scan go by whole fours. (The counts are read
+  // once: a move written through its bytes could be any member, for the compiler.)
+  const int front = next_, end = count_;
+  int64_t m0 = keys_[front], m1 = keys_[front + 1], m2 = keys_[front + 2], m3 = keys_[front + 3];
+  for (int i = front + 4; i < end; i += 4) {
     m0 = std::max(m0, keys_[i]);
     m1 = std::max(m1, keys_[i + 1]);
     m2 = std::max(m2, keys_[i + 2]);
     m3 = std::max(m3, keys_[i + 3]);
   }
-  for (; i < count_; ++i) m0 = std::max(m0, keys_[i]);
   const int best = keyIndex(std::max(std::max(m0, m1), std::max(m2, m3)));
   const Move m = moves_[best];
-  if (best == count_ - 1) {
-    --count_;
-  } else {
-    moves_[best] = moves_[next_];
-    keys_[best] = orderKey(keyScore(keys_[next_]), best);
-    ++next_;
-  }
+  // The front entry fills the hole; a hole in the last place is simply cut off instead (the copy
+  // into it is then dropped with it), without a branch either way.
+  const bool last = best == end - 1;
+  keys_[best] = orderKey(keyScore(keys_[front]), best);
+  moves_[best] = moves_[front];
+  next_ = front + !last;
+  count_ = end - last;
+  keys_[end - last] = LowestKey;
   return m;
 }
 
@@ -421,6 +424,7 @@ void MovePicker::scoreTactical() {
     }
     keys_[i] = orderKey(score, i);
   }
+  endKeys();
 }
 
 void MovePicker::scoreQuiet() {
@@ -435,6 +439,7 @@ void MovePicker::scoreQuiet() {
     }
     keys_[i] = orderKey(score, i);
   }
+  endKeys();
 }
 
 // The generator scored the evasions; the search's own knowledge of this ply comes on top.
@@ -450,6 +455,7 @@ void MovePicker::scoreEvasions() {
     if (moveEqual(m, hashMove_)) scores[i] = HashMoveScore;
     keys_[i] = orderKey(scores[i], i);
   }
+  endKeys();
 }
 
 void updateKillers(PlyRecord& row, Move m) {

@@ -83,7 +83,10 @@ class MovePicker {
   union { Move moves_[MaxMoves]; };
   // The ordering score above, 255 less the entry's place below: the highest key is the first
   // entry with the highest score.
-  int64_t keys_[MaxMoves];
+  // Past the last entry, three keys below any real one, so a scan can read whole fours.
+  int64_t keys_[MaxMoves + 3];
+  static constexpr int64_t LowestKey = INT64_MIN;
+  void endKeys() { keys_[count_] = keys_[count_ + 1] = keys_[count_ + 2] = LowestKey; }
   static constexpr int64_t orderKey(int32_t score, int place) { return int64_t(score) * 256 + (255 - place); }
   static constexpr int32_t keyScore(int64_t key) { return int32_t(key >> 8); }
   static constexpr int keyIndex(int64_t key) { return 255 - int(key & 255); }
