@@ -381,7 +381,7 @@ Bitboard pinnedPieces(const Board& b) {
   return pinned;
 }
 
-bool isLegal(const Board& b, Move mv, Bitboard pinned) {
+bool isLegalSpecial(const Board& b, Move mv, Bitboard pinned) {
   if (mv.flags & MoveCastle) return true;
   if (mv.flags & MoveEnPassant) return !epExposesKing(b, mv.from, mv.to);
   const int m = b.st.turn, k = b.st.kingSquare[m];

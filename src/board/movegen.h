@@ -20,8 +20,16 @@ int generateQuiet(const Board& b, Move* out);
 // Pieces of the side to move pinned against its own king.
 Bitboard pinnedPieces(const Board& b);
 
-// Legality of a pseudo-legal move while not in check.
-bool isLegal(const Board& b, Move m, Bitboard pinned);
+// Legality of a pseudo-legal move while not in check: the common case at the caller (neither the
+// king nor a pinned piece moves, and it is no en-passant capture), the others out of line.
+bool isLegalSpecial(const Board& b, Move m, Bitboard pinned);
+inline bool isLegal(const Board& b, Move m, Bitboard pinned) {
+  if (!(m.flags & (MoveCastle | MoveEnPassant)) && m.from != b.st.kingSquare[b.st.turn] &&
+      !(pinned & bitOf(m.from))) {
+    return true;
+  }
+  return isLegalSpecial(b, m, pinned);
+}
 
 // Every square the side attacks; slider rays pass through the opposing king.
 Bitboard attackMap(const Board& b, int side);
