@@ -35,7 +35,7 @@ int leastValuable(const Board& b, Bitboard attackers, int side, int& piece) {
 
 }  // namespace
 
-int see(const Board& b, Move m, bool earlyExit) {
+int seeExchange(const Board& b, Move m, bool earlyExit) {
   if (m.flags & (MoveCastle | MoveEnPassant)) return 0;
   const int f = m.from, t = m.to;
   const int c = mailboxColour(b.mailbox[f]);
