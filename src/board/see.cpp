@@ -35,14 +35,13 @@ int leastValuable(const Board& b, Bitboard attackers, int side, int& piece) {
 
 }  // namespace
 
-int seeExchange(const Board& b, Move m, bool earlyExit) {
+int seeExchange(const Board& b, Move m) {
   if (m.flags & (MoveCastle | MoveEnPassant)) return 0;
   const int f = m.from, t = m.to;
   const int c = mailboxColour(b.mailbox[f]);
   // A "move" that stays on its square asks what the piece standing there would lose.
   const int victim = f == t ? 0 : seeValue[mailboxPiece(b.mailbox[t])];
   int onSquare = seeValue[mailboxPiece(b.mailbox[f])];
-  if (earlyExit && f != t && onSquare <= victim) return victim - onSquare;
 
   Bitboard occupancy = b.occupancy() & ~bitOf(f);
   Bitboard attackers = allAttackers(b, t, occupancy) & occupancy;

@@ -9,7 +9,8 @@ constexpr int seeValue[7] = {0, 2, 6, 6, 10, 20, 0};
 
 // Material outcome of the exchange the move starts on its target. With earlyExit, a capture
 // whose attacker is worth no more than its victim returns victim - attacker at once.
-int seeExchange(const Board& b, Move m, bool earlyExit);
+// The whole exchange, without the early answer.
+int seeExchange(const Board& b, Move m);
 inline int see(const Board& b, Move m, bool earlyExit) {
   // The early answer at the caller: most captures the search weighs take a piece worth as much.
   if (earlyExit && !(m.flags & (MoveCastle | MoveEnPassant)) && m.from != m.to) {
@@ -17,7 +18,7 @@ inline int see(const Board& b, Move m, bool earlyExit) {
     const int attacker = seeValue[mailboxPiece(b.mailbox[m.from])];
     if (attacker <= victim) return victim - attacker;
   }
-  return seeExchange(b, m, earlyExit);
+  return seeExchange(b, m);
 }
 
 // Is square s attacked by the opponent of c. Without leapers only sliders count.

@@ -82,8 +82,8 @@ class MovePicker {
   union { Move returned_[4]; };  // hash move, mate killer, two killers
   union { Move moves_[MaxMoves]; };
   // The ordering score above, 255 less the entry's place below: the highest key is the first
-  // entry with the highest score.
-  // Past the last entry, three keys below any real one, so a scan can read whole fours.
+  // entry with the highest score. Past the last entry, three keys below any real one, so a scan
+  // can read whole fours.
   int64_t keys_[MaxMoves + 3];
   static constexpr int64_t LowestKey = INT64_MIN;
   void endKeys() { keys_[count_] = keys_[count_ + 1] = keys_[count_ + 2] = LowestKey; }
