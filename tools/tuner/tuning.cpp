@@ -88,34 +88,47 @@ bool nudge(Param& p, int delta) {
 }
 
 double tune(EvaluationError& error, double k, const std::vector<Param*>& params, const TuneSettings& settings) {
-  std::vector<int> steps;
-  for (const Param* p : params) steps.push_back(std::max(1, std::abs(p->defaultValue) / 8));
+  // Each parameter keeps its own step and the way it last moved. A move that lowers the error
+  // doubles the step, up to half the default (at least 8), so a weight far from its best gets
+  // there in a few passes; a parameter that moves neither way halves its step.
+  std::vector<int> steps, limits, ways(params.size(), 1);
+  for (const Param* p : params) {
+    steps.push_back(std::max(1, std::abs(p->defaultValue) / 8));
+    limits.push_back(std::max(8, std::abs(p->defaultValue) / 2));
+  }
   double best = error(k);
   for (int pass = 0; pass < settings.passes; ++pass) {
     int changed = 0;
     for (size_t i = 0; i < params.size(); ++i) {
       Param& p = *params[i];
       const int32_t before = getParam(p);
-      for (const int delta : {steps[i], -steps[i]}) {
-        if (!nudge(p, delta)) continue;
+      bool moved = false;
+      // The way it went last is tried first: a weight on its way usually keeps going.
+      for (const int way : {ways[i], -ways[i]}) {
+        if (!nudge(p, way * steps[i])) continue;
         const double e = error(k);
         if (e < best) {
           best = e;
-          ++changed;
+          ways[i] = way;
+          moved = true;
           break;
         }
         setParam(p, before);
       }
+      if (moved) {
+        ++changed;
+        steps[i] = std::min(2 * steps[i], limits[i]);
+      } else {
+        steps[i] = std::max(1, steps[i] / 2);
+      }
     }
-    const bool finest = std::all_of(steps.begin(), steps.end(), [](int s) { return s == 1; });
     if (settings.report) {
       char line[128];
       std::snprintf(line, sizeof line, "pass %d: error %.8f, %d parameters moved", pass + 1, best, changed);
       settings.report(line);
     }
+    const bool finest = std::all_of(steps.begin(), steps.end(), [](int s) { return s == 1; });
     if (changed == 0 && finest) break;
-    if (changed == 0)
-      for (int& s : steps) s = std::max(1, s / 2);
   }
   return best;
 }

@@ -43,7 +43,7 @@ struct TuneSettings {
   std::function<void(const std::string&)> report;  // one line after every pass, when given
 };
 
-// Coordinate descent: each parameter in turn moves one step up or down while that lowers the
-// error; when a pass over them all changes nothing the steps halve, and once every step is 1 and
-// nothing changes the parameters stay. Returns the error reached.
+// Coordinate descent: each parameter in turn moves one step up or down when that lowers the
+// error, its step doubling while it moves and halving while it cannot; once every step is 1 and
+// a pass moves nothing the parameters stay. Returns the error reached.
 double tune(EvaluationError& error, double k, const std::vector<Param*>& params, const TuneSettings& settings);
