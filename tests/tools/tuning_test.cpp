@@ -34,10 +34,19 @@ TEST(Tuner, TrainingLinesCarryTheResult) {
   ASSERT_TRUE(parseTrainingLine(trainingLine("4k3/8/8/8/8/8/8/4K3 b - - 3", 0), p));
   EXPECT_EQ(p.fen, "4k3/8/8/8/8/8/8/4K3 b - - 3");
   EXPECT_EQ(p.result, 0);
+  EXPECT_FALSE(p.score);
   ASSERT_TRUE(parseTrainingLine("8/8/8/8/8/8/8/K6k w - - 0 c9 \"1/2-1/2\";", p));
   EXPECT_EQ(p.result, 0.5);
+  // The search's score, when the game recorded it, rides along; a line without one has none.
+  ASSERT_TRUE(parseTrainingLine(trainingLine("4k3/8/8/8/8/8/8/4K3 b - - 3", 1, -35), p));
+  EXPECT_EQ(p.fen, "4k3/8/8/8/8/8/8/4K3 b - - 3");
+  EXPECT_EQ(p.result, 1);
+  EXPECT_EQ(p.score, -35);
+  ASSERT_TRUE(parseTrainingLine("8/8/8/8/8/8/8/K6k w - - 0 c9 \"0-1\";", p));
+  EXPECT_FALSE(p.score);
   for (const char* bad : {"", "# comment", " c9 \"1-0\";", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"2-0\";",
-                          "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0"})
+                          "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce x;",
+                          "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce 12", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce 99999;"})
     EXPECT_FALSE(parseTrainingLine(bad, p)) << bad;
 }
 
@@ -46,9 +55,18 @@ TEST(Tuner, TrainingLinesCarryTheResult) {
 // kings and nothing for the rest, at any scale.
 TEST(Tuner, ErrorOfPositionsWhoseScoresAreKnown) {
   const char* bare = "4k3/8/8/8/8/8/8/4K3 w - - 0 1";
-  EvaluationError error({{bare, 1}, {bare, 0.5}, {bare, 0}, {"R5k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", 1},
-                         {"6k1/8/8/8/8/8/5PPP/r5K1 w - - 0 1", 0}});
+  EvaluationError error({{bare, 1, {}}, {bare, 0.5, {}}, {bare, 0, {}}, {"R5k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", 1, {}},
+                         {"6k1/8/8/8/8/8/5PPP/r5K1 w - - 0 1", 0, {}}});
   for (const double k : {1.0, 2.0, 4.0}) EXPECT_NEAR(error(k), 0.5 / 5, 1e-9) << k;
+
+  // A recorded score moves the target by the weight the result does not have: a won game whose
+  // search saw the bare kings level targets 3/4 at weight one half, 1/2 at weight nothing.
+  EvaluationError scored({{bare, 1, 0}, {bare, 0, 0}, {bare, 0.5, {}}});
+  EXPECT_NEAR(scored(2.0), 0.5 / 3, 1e-9);
+  scored.resultWeight = 0.5;
+  EXPECT_NEAR(scored(2.0), 0.125 / 3, 1e-9);
+  scored.resultWeight = 0;
+  EXPECT_NEAR(scored(2.0), 0, 1e-9);
 }
 
 TEST(Tuner, ParametersStayInsideTheirRanges) {
@@ -73,10 +91,10 @@ TEST(Tuner, ParametersStayInsideTheirRanges) {
 // the very parameters tuned.
 TEST(Tuner, TunedPersonalityLoadsBack) {
   resetAllParams();
-  EvaluationError error({{"r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3", 1},
-                         {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", 0.5},
-                         {"4k3/pp6/8/8/8/8/6PP/4K3 w - - 0 1", 0},
-                         {"rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2", 1}});
+  EvaluationError error({{"r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3", 1, {}},
+                         {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", 0.5, {}},
+                         {"4k3/pp6/8/8/8/8/6PP/4K3 w - - 0 1", 0, {}},
+                         {"rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2", 1, {}}});
   const double before = error(1.0);
   TuneSettings settings;
   settings.passes = 2;

@@ -13,6 +13,7 @@
 #include "board/see.h"
 #include "frontend/position.h"
 #include "search/limits.h"
+#include "search/score.h"
 #include "search/think.h"
 
 namespace {
@@ -53,7 +54,7 @@ std::vector<TrainingPosition> playTrainingGame(SearchContext& ctx, const SelfPla
   ctx.tt.clear();
   ctx.evaluator->clearCache();
   ctx.silent = true;
-  std::vector<std::string> quiet;
+  std::vector<TrainingPosition> quiet;  // results filled in when the game ends
   double result = 0.5;
   bool inBook = s.book != nullptr;
   int randomLeft = s.randomPlies;
@@ -75,18 +76,20 @@ std::vector<TrainingPosition> playTrainingGame(SearchContext& ctx, const SelfPla
       move = moveToUci(moves[random15() % n]);
     }
     if (move.empty()) {
-      if (isQuietPosition(b, moves, n)) quiet.push_back(boardToFen(b));
+      const bool keep = isQuietPosition(b, moves, n);
+      if (keep) quiet.push_back({boardToFen(b), 0.5, std::nullopt});
       // Searches of slightly different sizes make games from one opening part ways.
       const int spread = s.nodes * s.nodeSpread / 100;
       const int nodes = s.nodes - spread + (spread ? int(random15() % (2 * spread + 1)) : 0);
       move = moveToUci(searchedMove(ctx, std::max(nodes, 1), moves, n));
+      // The search's verdict goes with the position; a mate score says nothing of the weights.
+      if (keep && !isReportedMate(ctx.prevScore)) quiet.back().score = ctx.prevScore;
       // Random moves can leave a piece hanging for the side that searches first: such a game
       // teaches who moved first, not what the position is worth.
       if (searched++ == 0 && s.balance > 0 && std::abs(ctx.prevScore) > s.balance) return {};
     }
     applyGuiMove(ctx, move);
   }
-  std::vector<TrainingPosition> positions;
-  for (const std::string& fen : quiet) positions.push_back({fen, result});
-  return positions;
+  for (TrainingPosition& p : quiet) p.result = result;
+  return quiet;
 }

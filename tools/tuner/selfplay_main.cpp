@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   long written = 0, whiteWins = 0, blackWins = 0, draws = 0, dropped = 0;
   for (long g = 1; g <= games; ++g) {
     const std::vector<TrainingPosition> positions = playTrainingGame(*ctx, settings);
-    for (const TrainingPosition& p : positions) out << trainingLine(p.fen, p.result) << '\n';
+    for (const TrainingPosition& p : positions) out << trainingLine(p.fen, p.result, p.score) << '\n';
     out.flush();
     if (!out) {
       std::fprintf(stderr, "cannot write %s\n", output.c_str());

@@ -1,16 +1,20 @@
 #include "training_data.h"
 
+#include <cstdlib>
 #include <fstream>
 
 namespace {
 
 constexpr const char* ResultTag = " c9 \"";
+constexpr const char* ScoreTag = " ce ";
 
 }  // namespace
 
-std::string trainingLine(const std::string& fen, double result) {
+std::string trainingLine(const std::string& fen, double result, std::optional<int> score) {
   const char* text = result > 0.75 ? "1-0" : result < 0.25 ? "0-1" : "1/2-1/2";
-  return fen + ResultTag + text + "\";";
+  std::string line = fen + ResultTag + text + "\";";
+  if (score) line += ScoreTag + std::to_string(*score) + ";";
+  return line;
 }
 
 bool parseTrainingLine(const std::string& line, TrainingPosition& out) {
@@ -23,6 +27,15 @@ bool parseTrainingLine(const std::string& line, TrainingPosition& out) {
   else if (result == "0-1") out.result = 0;
   else if (result == "1/2-1/2") out.result = 0.5;
   else return false;
+  out.score.reset();
+  const size_t scoreAt = line.find(ScoreTag, end);
+  if (scoreAt != std::string::npos) {
+    const char* digits = line.c_str() + scoreAt + std::string(ScoreTag).size();
+    char* stop = nullptr;
+    const long score = std::strtol(digits, &stop, 10);
+    if (stop == digits || *stop != ';' || std::labs(score) > 30000) return false;
+    out.score = int(score);
+  }
   out.fen = line.substr(0, tag);
   return true;
 }

@@ -2,6 +2,7 @@
 // writes them as a personality file (the format "savepers" writes, all parameters).
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "eval/personality.h"
@@ -11,11 +12,17 @@
 namespace {
 
 const char* usage =
-    "usage: velmar-tune DATA [--positions N] [--start FILE] [--output FILE] [--passes N]\n"
+    "usage: velmar-tune DATA [--positions N] [--start FILE] [--output FILE] [--passes N] [--scale K]\n"
+    "                   [--validate FILE] [--result-weight W]\n"
     "  --positions N  the first N positions of DATA (default all)\n"
     "  --start FILE   start from this personality instead of the defaults\n"
     "  --output FILE  where the tuned personality goes (default tuned.txt), rewritten after every pass\n"
-    "  --passes N     passes over the parameters at most (default 1000)\n";
+    "  --passes N     passes over the parameters at most (default 1000; 0 only measures the error)\n"
+    "  --scale K      the logistic scale (default: the one that fits DATA best before tuning)\n"
+    "  --validate FILE  positions from other games: the personality written is the one that\n"
+    "                 predicts them best, and tuning stops once three passes have not improved it\n"
+    "  --result-weight W  0..1: the target is W times the game's result plus 1 - W times the\n"
+    "                 recorded search score as an expected result (default 1: the result alone)\n";
 
 }  // namespace
 
@@ -24,16 +31,22 @@ int main(int argc, char** argv) {
     std::fputs(usage, stderr);
     return 2;
   }
-  std::string data = argv[1], start, output = "tuned.txt";
+  std::string data = argv[1], start, output = "tuned.txt", validate;
   size_t limit = SIZE_MAX;
   int passes = 1000;
+  double scale = 0, resultWeight = 1;
   for (int i = 2; i < argc; ++i) {
     const std::string flag = argv[i];
     const std::string value = i + 1 < argc ? argv[++i] : "";
     if (flag == "--positions" && std::atol(value.c_str()) > 0) limit = size_t(std::atol(value.c_str()));
     else if (flag == "--start" && !value.empty()) start = value;
     else if (flag == "--output" && !value.empty()) output = value;
-    else if (flag == "--passes" && std::atoi(value.c_str()) > 0) passes = std::atoi(value.c_str());
+    else if (flag == "--passes" && !value.empty() && std::atoi(value.c_str()) >= 0) passes = std::atoi(value.c_str());
+    else if (flag == "--result-weight" && !value.empty() && std::atof(value.c_str()) >= 0 &&
+             std::atof(value.c_str()) <= 1)
+      resultWeight = std::atof(value.c_str());
+    else if (flag == "--validate" && !value.empty()) validate = value;
+    else if (flag == "--scale" && std::atof(value.c_str()) > 0) scale = std::atof(value.c_str());
     else {
       std::fprintf(stderr, "bad option %s %s\n%s", flag.c_str(), value.c_str(), usage);
       return 2;
@@ -52,21 +65,57 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%zu positions (%zu lines passed over)\n", positions.size(), skipped);
+  std::unique_ptr<EvaluationError> heldOut;
+  if (!validate.empty()) {
+    std::vector<TrainingPosition> other = loadTrainingData(validate, SIZE_MAX, &skipped);
+    if (other.empty()) {
+      std::fprintf(stderr, "no training positions in %s\n", validate.c_str());
+      return 1;
+    }
+    std::printf("%zu positions to validate on\n", other.size());
+    heldOut = std::make_unique<EvaluationError>(std::move(other));
+  }
   EvaluationError error(std::move(positions));
-  const double k = fitScale(error);
+  const double k = scale > 0 ? scale : fitScale(error);
+  // The scale is the results' (the scores' own curve would fit them at any scale).
+  error.resultWeight = resultWeight;
+  if (heldOut) heldOut->resultWeight = resultWeight;
   std::printf("scale %.4f, error %.8f\n", k, error(k));
+  // Positions of one game share its result: with too few games the error falls by learning them,
+  // which positions of other games show as their error rising.
+  double bestHeldOut = heldOut ? (*heldOut)(k) : 0;
+  int bestPass = 0;
+  if (heldOut) std::printf("held-out error %.8f\n", bestHeldOut);
+  if (passes == 0) return 0;
+  // With positions to validate on, the file always holds the best personality so far: at first,
+  // the one tuning starts from.
+  bool written = heldOut && savePersonality(output.c_str());
   TuneSettings settings;
   settings.passes = passes;
-  settings.report = [&](const std::string& line) {
-    std::printf("%s\n", line.c_str());
+  settings.afterPass = [&](int pass, double reached, int moved) {
+    std::printf("pass %d: error %.8f, %d parameters moved", pass, reached, moved);
+    bool better = true;
+    if (heldOut) {
+      const double e = (*heldOut)(k);
+      better = e < bestHeldOut;
+      if (better) bestHeldOut = e, bestPass = pass;
+      std::printf(", held-out error %.8f%s", e, better ? "" : " (no better)");
+    }
+    std::printf("\n");
     std::fflush(stdout);
-    if (!savePersonality(output.c_str())) std::fprintf(stderr, "cannot write %s\n", output.c_str());
+    if (better) {
+      written = savePersonality(output.c_str());
+      if (!written) std::fprintf(stderr, "cannot write %s\n", output.c_str());
+    }
+    return !heldOut || pass - bestPass < 3;
   };
   const double reached = tune(error, k, tunableParams(), settings);
-  if (!savePersonality(output.c_str())) {
-    std::fprintf(stderr, "cannot write %s\n", output.c_str());
-    return 1;
-  }
-  std::printf("error %.8f; personality written to %s\n", reached, output.c_str());
+  if (!heldOut && !(written = savePersonality(output.c_str()))) std::fprintf(stderr, "cannot write %s\n", output.c_str());
+  if (!written) return 1;
+  if (heldOut)
+    std::printf("error %.8f; the personality of pass %d (held-out error %.8f) written to %s\n", reached, bestPass,
+                bestHeldOut, output.c_str());
+  else
+    std::printf("error %.8f; personality written to %s\n", reached, output.c_str());
   return 0;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string_view>
 
 #include "board/board.h"
@@ -55,10 +54,17 @@ double EvaluationError::operator()(double k) {
   resetClockCountdown();
   ctx.startTime = ctx.lastInfoTime = tickNow();
   ctx.deadline = ctx.startTime + 0x3FFFFFFF;
+  const auto expected = [k](int whiteScore) { return 1 / (1 + std::pow(10.0, -k * whiteScore / 4000)); };
   double sum = 0;
   for (const TrainingPosition& p : positions_) {
-    const double expected = 1 / (1 + std::pow(10.0, -k * whiteScore(p) / 4000));
-    sum += (p.result - expected) * (p.result - expected);
+    double target = p.result;
+    if (p.score && resultWeight < 1) {
+      const size_t side = p.fen.find(' ') + 1;  // the field after the placement
+      const bool whiteToMove = side < p.fen.size() && p.fen[side] == 'w';
+      target = resultWeight * p.result + (1 - resultWeight) * expected(whiteToMove ? *p.score : -*p.score);
+    }
+    const double e = target - expected(whiteScore(p));
+    sum += e * e;
   }
   return positions_.empty() ? 0 : sum / double(positions_.size());
 }
@@ -122,11 +128,7 @@ double tune(EvaluationError& error, double k, const std::vector<Param*>& params,
         steps[i] = std::max(1, steps[i] / 2);
       }
     }
-    if (settings.report) {
-      char line[128];
-      std::snprintf(line, sizeof line, "pass %d: error %.8f, %d parameters moved", pass + 1, best, changed);
-      settings.report(line);
-    }
+    if (settings.afterPass && !settings.afterPass(pass + 1, best, changed)) break;
     const bool finest = std::all_of(steps.begin(), steps.end(), [](int s) { return s == 1; });
     if (changed == 0 && finest) break;
   }

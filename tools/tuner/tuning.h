@@ -20,9 +20,14 @@ class EvaluationError {
  public:
   explicit EvaluationError(std::vector<TrainingPosition> positions);
   ~EvaluationError();
-  // The mean of (result - 1 / (1 + 10^(-k * score / 4000)))^2 over the positions, the score the
-  // quiescence search's from White's view with the parameters as they stand.
+  // The mean of (target - 1 / (1 + 10^(-k * score / 4000)))^2 over the positions, the score the
+  // quiescence search's from White's view with the parameters as they stand. The target is the
+  // game's result; for a position whose game recorded its search's score, the result weighted
+  // by resultWeight and the score, mapped by the same curve, by the rest.
   double operator()(double k);
+  // One game's result is a noisy verdict on each of its positions; the searched score is a
+  // steadier one, but only as good as the search and evaluation that made it.
+  double resultWeight = 1;
   size_t size() const { return positions_.size(); }
 
  private:
@@ -39,8 +44,10 @@ double fitScale(EvaluationError& error);
 bool nudge(Param& p, int delta);
 
 struct TuneSettings {
-  int passes = 1000;                               // over all parameters, at most
-  std::function<void(const std::string&)> report;  // one line after every pass, when given
+  int passes = 1000;  // over all parameters, at most
+  // Called after every pass with its number, the error reached and how many parameters moved;
+  // the tuning stops when it returns false.
+  std::function<bool(int pass, double error, int moved)> afterPass;
 };
 
 // Coordinate descent: each parameter in turn moves one step up or down when that lowers the
