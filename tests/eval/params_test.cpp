@@ -71,6 +71,15 @@ TEST_F(Personality, SaveLoadSaveIsAFixedPoint) {
   EXPECT_EQ(read(), first);
   EXPECT_FALSE(loadPersonality("/nonexistent/dir/file"));
   EXPECT_FALSE(savePersonality("/nonexistent/dir/file"));
+
+  // The shipped tuned personality loads without a word and saves back byte for byte.
+  std::ifstream shipped(VELMAR_TEST_DATA "/../../personalities/tuned.txt", std::ios::binary);
+  ASSERT_TRUE(shipped);
+  const std::string tuned(std::istreambuf_iterator<char>(shipped), {});
+  resetAllParams();
+  EXPECT_EQ(load(tuned), "");
+  ASSERT_TRUE(savePersonality(path_.c_str()));
+  EXPECT_EQ(read(), tuned);
 }
 
 // Each text loaded on the defaults: the parameter it sets (or leaves) and what the loader says.
