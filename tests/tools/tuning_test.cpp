@@ -46,7 +46,8 @@ TEST(Tuner, TrainingLinesCarryTheResult) {
   EXPECT_FALSE(p.score);
   for (const char* bad : {"", "# comment", " c9 \"1-0\";", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"2-0\";",
                           "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce x;",
-                          "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce 12", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce 99999;"})
+                          "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce 12", "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce 99999;",
+                          "8/8/8/8/8/8/8/K6k w - - 0 c9 \"1-0\"; ce -99999999999999999999;"})
     EXPECT_FALSE(parseTrainingLine(bad, p)) << bad;
 }
 
@@ -67,6 +68,13 @@ TEST(Tuner, ErrorOfPositionsWhoseScoresAreKnown) {
   EXPECT_NEAR(scored(2.0), 0.125 / 3, 1e-9);
   scored.resultWeight = 0;
   EXPECT_NEAR(scored(2.0), 0, 1e-9);
+
+  // The score is the side to move's: Black's -300 is White's +300, and either lifts a won
+  // game's target above three quarters.
+  EvaluationError whiteMoves({{bare, 1, 300}}), blackMoves({{"4k3/8/8/8/8/8/8/4K3 b - - 0 1", 1, -300}});
+  whiteMoves.resultWeight = blackMoves.resultWeight = 0.5;
+  EXPECT_GT(whiteMoves(2.0), 0.0625);
+  EXPECT_NEAR(whiteMoves(2.0), blackMoves(2.0), 1e-12);
 }
 
 TEST(Tuner, ParametersStayInsideTheirRanges) {

@@ -83,7 +83,8 @@ std::vector<TrainingPosition> playTrainingGame(SearchContext& ctx, const SelfPla
       const int nodes = s.nodes - spread + (spread ? int(random15() % (2 * spread + 1)) : 0);
       move = moveToUci(searchedMove(ctx, std::max(nodes, 1), moves, n));
       // The search's verdict goes with the position; a mate score says nothing of the weights.
-      if (keep && !isReportedMate(ctx.prevScore)) quiet.back().score = ctx.prevScore;
+      if (keep && !isReportedMate(ctx.prevScore) && std::abs(ctx.prevScore) <= MaxTrainingScore)
+        quiet.back().score = ctx.prevScore;
       // Random moves can leave a piece hanging for the side that searches first: such a game
       // teaches who moved first, not what the position is worth.
       if (searched++ == 0 && s.balance > 0 && std::abs(ctx.prevScore) > s.balance) return {};

@@ -33,7 +33,7 @@ bool parseTrainingLine(const std::string& line, TrainingPosition& out) {
     const char* digits = line.c_str() + scoreAt + std::string(ScoreTag).size();
     char* stop = nullptr;
     const long score = std::strtol(digits, &stop, 10);
-    if (stop == digits || *stop != ';' || std::labs(score) > 30000) return false;
+    if (stop == digits || *stop != ';' || score < -MaxTrainingScore || score > MaxTrainingScore) return false;
     out.score = int(score);
   }
   out.fen = line.substr(0, tag);

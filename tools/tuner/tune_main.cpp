@@ -1,5 +1,6 @@
 // velmar-tune: fits the evaluation's parameters to training positions from velmar-selfplay and
 // writes them as a personality file (the format "savepers" writes, all parameters).
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -16,13 +17,27 @@ const char* usage =
     "                   [--validate FILE] [--result-weight W]\n"
     "  --positions N  the first N positions of DATA (default all)\n"
     "  --start FILE   start from this personality instead of the defaults\n"
-    "  --output FILE  where the tuned personality goes (default tuned.txt), rewritten after every pass\n"
+    "  --output FILE  where the tuned personality goes (default tuned.txt), rewritten after every\n"
+    "                 pass (with --validate, after every pass that predicts the other games better)\n"
     "  --passes N     passes over the parameters at most (default 1000; 0 only measures the error)\n"
     "  --scale K      the logistic scale (default: the one that fits DATA best before tuning)\n"
     "  --validate FILE  positions from other games: the personality written is the one that\n"
     "                 predicts them best, and tuning stops once three passes have not improved it\n"
     "  --result-weight W  0..1: the target is W times the game's result plus 1 - W times the\n"
     "                 recorded search score as an expected result (default 1: the result alone)\n";
+
+// A whole number or a finite real and nothing else after it; false for anything less.
+bool wholeNumber(const std::string& text, long& out) {
+  char* end = nullptr;
+  out = std::strtol(text.c_str(), &end, 10);
+  return !text.empty() && *end == '\0';
+}
+
+bool realNumber(const std::string& text, double& out) {
+  char* end = nullptr;
+  out = std::strtod(text.c_str(), &end);
+  return !text.empty() && *end == '\0' && std::isfinite(out);
+}
 
 }  // namespace
 
@@ -38,15 +53,15 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     const std::string flag = argv[i];
     const std::string value = i + 1 < argc ? argv[++i] : "";
-    if (flag == "--positions" && std::atol(value.c_str()) > 0) limit = size_t(std::atol(value.c_str()));
+    long whole = 0;
+    double real = 0;
+    if (flag == "--positions" && wholeNumber(value, whole) && whole > 0) limit = size_t(whole);
     else if (flag == "--start" && !value.empty()) start = value;
     else if (flag == "--output" && !value.empty()) output = value;
-    else if (flag == "--passes" && !value.empty() && std::atoi(value.c_str()) >= 0) passes = std::atoi(value.c_str());
-    else if (flag == "--result-weight" && !value.empty() && std::atof(value.c_str()) >= 0 &&
-             std::atof(value.c_str()) <= 1)
-      resultWeight = std::atof(value.c_str());
+    else if (flag == "--passes" && wholeNumber(value, whole) && whole >= 0 && whole <= 1000000) passes = int(whole);
+    else if (flag == "--result-weight" && realNumber(value, real) && real >= 0 && real <= 1) resultWeight = real;
     else if (flag == "--validate" && !value.empty()) validate = value;
-    else if (flag == "--scale" && std::atof(value.c_str()) > 0) scale = std::atof(value.c_str());
+    else if (flag == "--scale" && realNumber(value, real) && real > 0) scale = real;
     else {
       std::fprintf(stderr, "bad option %s %s\n%s", flag.c_str(), value.c_str(), usage);
       return 2;
@@ -72,12 +87,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "no training positions in %s\n", validate.c_str());
       return 1;
     }
-    std::printf("%zu positions to validate on\n", other.size());
+    std::printf("%zu positions to validate on (%zu lines passed over)\n", other.size(), skipped);
     heldOut = std::make_unique<EvaluationError>(std::move(other));
   }
   EvaluationError error(std::move(positions));
   const double k = scale > 0 ? scale : fitScale(error);
-  // The scale is the results' (the scores' own curve would fit them at any scale).
+  // The scale is fitted to the results alone: against targets made by its own curve the error
+  // would only fall as the scale shrank towards nothing.
   error.resultWeight = resultWeight;
   if (heldOut) heldOut->resultWeight = resultWeight;
   std::printf("scale %.4f, error %.8f\n", k, error(k));

@@ -104,6 +104,8 @@ double tune(EvaluationError& error, double k, const std::vector<Param*>& params,
   }
   double best = error(k);
   for (int pass = 0; pass < settings.passes; ++pass) {
+    // Judged before the pass halves any step: a parameter that just came down to 1 gets its try.
+    const bool finest = std::all_of(steps.begin(), steps.end(), [](int s) { return s == 1; });
     int changed = 0;
     for (size_t i = 0; i < params.size(); ++i) {
       Param& p = *params[i];
@@ -129,7 +131,6 @@ double tune(EvaluationError& error, double k, const std::vector<Param*>& params,
       }
     }
     if (settings.afterPass && !settings.afterPass(pass + 1, best, changed)) break;
-    const bool finest = std::all_of(steps.begin(), steps.end(), [](int s) { return s == 1; });
     if (changed == 0 && finest) break;
   }
   return best;
