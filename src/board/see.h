@@ -7,10 +7,11 @@
 // Exchange units: pawn 2, knight 6, bishop 6, rook 10, queen 20, king 0.
 constexpr int seeValue[7] = {0, 2, 6, 6, 10, 20, 0};
 
-// Material outcome of the exchange the move starts on its target. With earlyExit, a capture
-// whose attacker is worth no more than its victim returns victim - attacker at once.
 // The whole exchange, without the early answer.
 int seeExchange(const Board& b, Move m);
+
+// Material outcome of the exchange the move starts on its target. With earlyExit, a capture
+// whose attacker is worth no more than its victim returns victim - attacker at once.
 inline int see(const Board& b, Move m, bool earlyExit) {
   // The early answer at the caller: most captures the search weighs take a piece worth as much.
   if (earlyExit && !(m.flags & (MoveCastle | MoveEnPassant)) && m.from != m.to) {

@@ -126,8 +126,11 @@ int main(int argc, char** argv) {
     return !heldOut || pass - bestPass < 3;
   };
   const double reached = tune(error, k, tunableParams(), settings);
-  if (!heldOut && !(written = savePersonality(output.c_str()))) std::fprintf(stderr, "cannot write %s\n", output.c_str());
-  if (!written) return 1;
+  if (!heldOut) written = savePersonality(output.c_str());
+  if (!written) {
+    std::fprintf(stderr, "cannot write %s\n", output.c_str());
+    return 1;
+  }
   if (heldOut)
     std::printf("error %.8f; the personality of pass %d (held-out error %.8f) written to %s\n", reached, bestPass,
                 bestHeldOut, output.c_str());

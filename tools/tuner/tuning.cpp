@@ -30,7 +30,7 @@ EvaluationError::EvaluationError(std::vector<TrainingPosition> positions)
 
 EvaluationError::~EvaluationError() = default;
 
-int EvaluationError::whiteScore(const TrainingPosition& p) {
+int EvaluationError::whiteScore(const TrainingPosition& p, bool& whiteToMove) {
   SearchContext& ctx = *ctx_;
   // Parsed again for every measurement: the board counts its material in the piece values.
   OldBoard ob;
@@ -43,7 +43,8 @@ int EvaluationError::whiteScore(const TrainingPosition& p) {
   ctx.stopSearch = false;
   ctx.nodeBudget = 0;
   const int score = quiesce(ctx, 0, 0, -MateValue, MateValue);
-  return side == White ? score : -score;
+  whiteToMove = side == White;
+  return whiteToMove ? score : -score;
 }
 
 double EvaluationError::operator()(double k) {
@@ -57,13 +58,12 @@ double EvaluationError::operator()(double k) {
   const auto expected = [k](int whiteScore) { return 1 / (1 + std::pow(10.0, -k * whiteScore / 4000)); };
   double sum = 0;
   for (const TrainingPosition& p : positions_) {
+    bool whiteToMove = true;
+    const double predicted = expected(whiteScore(p, whiteToMove));
     double target = p.result;
-    if (p.score && resultWeight < 1) {
-      const size_t side = p.fen.find(' ') + 1;  // the field after the placement
-      const bool whiteToMove = side < p.fen.size() && p.fen[side] == 'w';
+    if (p.score && resultWeight < 1)
       target = resultWeight * p.result + (1 - resultWeight) * expected(whiteToMove ? *p.score : -*p.score);
-    }
-    const double e = target - expected(whiteScore(p));
+    const double e = target - predicted;
     sum += e * e;
   }
   return positions_.empty() ? 0 : sum / double(positions_.size());

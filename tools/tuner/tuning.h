@@ -31,7 +31,8 @@ class EvaluationError {
   size_t size() const { return positions_.size(); }
 
  private:
-  int whiteScore(const TrainingPosition& p);
+  // The quiescence score from White's view; whiteToMove says whose turn the position is.
+  int whiteScore(const TrainingPosition& p, bool& whiteToMove);
 
   std::vector<TrainingPosition> positions_;
   std::unique_ptr<SearchContext> ctx_;
