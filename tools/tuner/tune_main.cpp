@@ -103,9 +103,15 @@ int main(int argc, char** argv) {
   int bestPass = 0;
   if (heldOut) std::printf("held-out error %.8f\n", bestHeldOut);
   if (passes == 0) return 0;
+  // Each pass worth keeping is written at once, so a long run stopped early leaves its best.
+  const auto save = [&output] {
+    const bool ok = savePersonality(output.c_str());
+    if (!ok) std::fprintf(stderr, "cannot write %s\n", output.c_str());
+    return ok;
+  };
   // With positions to validate on, the file always holds the best personality so far: at first,
   // the one tuning starts from.
-  bool written = heldOut && savePersonality(output.c_str());
+  bool written = heldOut && save();
   TuneSettings settings;
   settings.passes = passes;
   settings.afterPass = [&](int pass, double reached, int moved) {
@@ -119,18 +125,11 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
     std::fflush(stdout);
-    if (better) {
-      written = savePersonality(output.c_str());
-      if (!written) std::fprintf(stderr, "cannot write %s\n", output.c_str());
-    }
+    if (better) written = save();
     return !heldOut || pass - bestPass < 3;
   };
   const double reached = tune(error, k, tunableParams(), settings);
-  if (!heldOut) written = savePersonality(output.c_str());
-  if (!written) {
-    std::fprintf(stderr, "cannot write %s\n", output.c_str());
-    return 1;
-  }
+  if (!written) return 1;
   if (heldOut)
     std::printf("error %.8f; the personality of pass %d (held-out error %.8f) written to %s\n", reached, bestPass,
                 bestHeldOut, output.c_str());
