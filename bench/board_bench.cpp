@@ -7,7 +7,7 @@
 
 #include "board/board.h"
 #include "board/prng.h"
-#include "board/tick.h"
+#include "platform/tick.h"
 #include "frontend/diagnostics.h"
 #include "frontend/startup.h"
 #include "search/perft.h"

@@ -8,7 +8,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/prng.h"
-#include "board/tick.h"
+#include "platform/tick.h"
 #include "eval/evaluator.h"
 #include "frontend/startup.h"
 

@@ -6,6 +6,7 @@
 #include "board/bitboard.h"
 #include "board/keys.h"
 #include "board/oldboard.h"
+#include "platform/console.h"
 
 int pieceValueTable[7] = {0, 75, 325, 325, 500, 975, 0};
 
@@ -196,14 +197,14 @@ void dumpBoard(const Board& b) {
   OldBoard ob;
   oldFromBoard(ob, b);
   printBoard(ob);
-  std::printf("turn = %s\ncheck = %d\ndmat = %d\ntmat = %d\npair[white] = %d\npair[black] = %d\n",
-              b.st.turn == White ? "white" : "black", b.st.check ? 1 : 0, b.mat.dmat, b.mat.tmat,
-              b.mat.pair[White], b.mat.pair[Black]);
-  std::printf("check = %s\n", b.st.check ? "yes" : "no");
-  std::printf("ep = %02x\n", b.st.ep);
-  std::printf("fiftyCounter = %d\n", b.st.fiftyCounter);
-  std::printf("castRights[white] = %02x castRights[black] = %02x\n", b.st.castRights[White],
-              b.st.castRights[Black]);
+  print("turn = %s\ncheck = %d\ndmat = %d\ntmat = %d\npair[white] = %d\npair[black] = %d\n",
+        b.st.turn == White ? "white" : "black", b.st.check ? 1 : 0, b.mat.dmat, b.mat.tmat,
+        b.mat.pair[White], b.mat.pair[Black]);
+  print("check = %s\n", b.st.check ? "yes" : "no");
+  print("ep = %02x\n", b.st.ep);
+  print("fiftyCounter = %d\n", b.st.fiftyCounter);
+  print("castRights[white] = %02x castRights[black] = %02x\n", b.st.castRights[White],
+        b.st.castRights[Black]);
 }
 
 bool boardConsistent(const Board& b) {

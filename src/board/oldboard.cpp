@@ -6,6 +6,7 @@
 
 #include "board/keys.h"
 #include "board/refgen.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -351,6 +352,6 @@ void printBoard(const OldBoard& ob, std::string* sink) {
   for (int file = 0; file < 8; ++file) picture += std::string("   ") + fileLetters[file] + "   ";
   picture += "\n\n";
   // One write, so the picture never interleaves with a line from the search thread.
-  fwrite(picture.data(), 1, picture.size(), stdout);
+  printRaw(picture.data(), picture.size());
   if (sink) *sink += picture;
 }

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "board/prng.h"
-#include "board/regular_file.h"
+#include "platform/regular_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "board/attacks.h"
 #include "board/bitboard.h"
-#include "board/tick.h"
+#include "platform/tick.h"
 #include "eval/params.h"
 #include "eval/quick_eval.h"
 #include "eval/terms.h"

@@ -5,7 +5,7 @@
 
 #include "board/attacks.h"
 #include "board/bitboard.h"
-#include "board/regular_file.h"
+#include "platform/regular_file.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <limits>
 #include <string>
 
-#include "board/regular_file.h"
+#include "platform/console.h"
+#include "platform/regular_file.h"
 #include "eval/params.h"
 
 namespace {
@@ -40,7 +41,7 @@ void applyLine(const char* p) {
   const std::string name(start, p);
   Param* param = findParam(name);
   if (!param) {
-    std::printf("warning: ignoring invalid parameter: `%s'\n", name.c_str());
+    print("warning: ignoring invalid parameter: `%s'\n", name.c_str());
     return;
   }
   while (*p && (isBlank(*p) || *p == '=')) ++p;

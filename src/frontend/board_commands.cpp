@@ -3,6 +3,7 @@
 
 #include "board/bitboard.h"
 #include "eval/kpk.h"
+#include "platform/console.h"
 #include "search/bench.h"
 #include "frontend/diagnostics.h"
 
@@ -10,16 +11,16 @@ void dumpCommand(SearchContext& g) {
   std::string picture;
   printBoard(g.old, &picture);
   dumpBoard(g.board);
-  std::printf("%s\n", picture.c_str());
+  print("%s\n", picture.c_str());
   const int eval = g.evaluator->evaluate(g.board, -32767, 32767);
-  std::printf("eval: %d\n", eval);
-  std::printf("eval: %d\n", eval);
+  print("eval: %d\n", eval);
+  print("eval: %d\n", eval);
   // Material at fixed values, whatever the evaluation's parameters say.
   static constexpr int fixedValues[6] = {0, 100, 325, 325, 500, 975};
   int material = 0;
   for (int p = Pawn; p <= Queen; ++p)
     material += (popCount(g.board.pieces(p, White)) - popCount(g.board.pieces(p, Black))) * fixedValues[p];
-  std::printf("material: %d\n", g.board.st.turn == White ? material : -material);
+  print("material: %d\n", g.board.st.turn == White ? material : -material);
 }
 
 void swapCommand(SearchContext& g) { flipBoard(g.board); }
@@ -33,5 +34,5 @@ void genkpkCommand() {
 void benchCommand(int depth) {
   const BenchResult r = runBench(depth);
   const unsigned long long nps = r.milliseconds ? r.nodes * 1000ull / r.milliseconds : 0;
-  std::printf("bench depth %d: %llu nodes, %u ms, %llu nps\n", depth, (unsigned long long)r.nodes, r.milliseconds, nps);
+  print("bench depth %d: %llu nodes, %u ms, %llu nps\n", depth, (unsigned long long)r.nodes, r.milliseconds, nps);
 }

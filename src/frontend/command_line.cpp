@@ -7,6 +7,7 @@
 #include "eval/params.h"
 #include "eval/personality.h"
 #include "frontend/tokens.h"
+#include "platform/console.h"
 
 int applyCommandLine(int argc, char** argv) {
   int skill = 100;
@@ -18,16 +19,16 @@ int applyCommandLine(int argc, char** argv) {
     if (std::strcmp(arg, "-personality") == 0) {
       if (!hasValue) continue;
       const bool loaded = loadPersonality(argv[i + 1]);
-      std::printf(loaded ? "loaded personality %s\n" : "failed to load personality %s\n", argv[i + 1]);
+      print(loaded ? "loaded personality %s\n" : "failed to load personality %s\n", argv[i + 1]);
     } else if (std::strcmp(arg, "-skill") == 0) {
       if (!hasValue) continue;
       skill = int(std::clamp<int64_t>(leadingNumber(argv[i + 1]), 0, 100));
-      std::printf("initial skill set to %d\n", skill);
+      print("initial skill set to %d\n", skill);
     } else if (arg[0] == '-') {
       Param* p = findParam(arg + 1);
       if (!p || !hasValue) continue;  // a trailing switch has no value to read
       setParam(*p, leadingNumber(argv[i + 1]));
-      std::printf("initial %s set to %d\n", p->name.c_str(), getParam(*p));
+      print("initial %s set to %d\n", p->name.c_str(), getParam(*p));
     }
   }
   return skill;

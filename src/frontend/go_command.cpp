@@ -8,6 +8,7 @@
 #include "board/refgen.h"
 #include "book/book.h"
 #include "frontend/tokens.h"
+#include "platform/console.h"
 #include "search/clock.h"
 
 namespace {
@@ -21,14 +22,14 @@ void addSearchMove(const SearchContext& g, const std::string& token, std::vector
   Move moves[MaxMoves];
   RefMove refs[MaxRefMoves];
   if (generateMoves(g.board, moves) != generateMovesOld(g.old, g.oldSide, refs))
-    std::printf("FATAL ERROR: new_movegen_bug!\n");
+    print("FATAL ERROR: new_movegen_bug!\n");
   UciMove um;
   if (!parseUciMove(token, um)) return;
   Move move;
   if (findLegalMove(g.board, um, move))
     out.push_back(move);
   else
-    std::printf("FATAL ERROR: invalid move passed by gui: %s\n", uciMoveText(um).c_str());
+    print("FATAL ERROR: invalid move passed by gui: %s\n", uciMoveText(um).c_str());
 }
 
 // The opening book answers a timed "go" without a search: one of the book's moves for the
@@ -175,7 +176,7 @@ void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::v
   PackedMove fromBook;
   if (limits.moveTime != 0 && !limits.ponder && limits.searchMoves.empty() && settings.ownBook &&
       bookMove(g, fromBook)) {
-    std::printf("bestmove %s\n", packedToUci(fromBook).c_str());
+    print("bestmove %s\n", packedToUci(fromBook).c_str());
     return;
   }
   engine.handOff("search", limits);

@@ -13,6 +13,7 @@
 #include "frontend/settings.h"
 #include "frontend/startup.h"
 #include "frontend/uci.h"
+#include "platform/console.h"
 #include "search/bench.h"
 #include "search/thread.h"
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
   // Every reply must reach the GUI the moment it is written. Input stays buffered: the command
   // loop is its only reader, and reading a long "position" line byte by byte would cost a system
   // call per character, each one a chance for a busy machine to hold the engine up on the clock.
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  prepareConsole();
 
   prepareParameters();
   // "velmar bench [depth]": the search's signature and speed, then exit.
@@ -32,9 +33,9 @@ int main(int argc, char** argv) {
   // The book comes first, before the command line.
   loadBook(engineBook(), "velmar.vbk");
   if (engineBook().size() > 0)
-    std::printf("opening book: %d positions\n", engineBook().size());
+    print("opening book: %d positions\n", engineBook().size());
   else
-    std::printf("opening book not found\n");
+    print("opening book not found\n");
   const int skill = applyCommandLine(argc, argv);
   initEngineTables();
 

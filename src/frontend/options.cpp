@@ -11,6 +11,7 @@
 #include "eval/params.h"
 #include "eval/personality.h"
 #include "frontend/tokens.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -20,12 +21,12 @@ int clampedNumber(const std::string& token, int lo, int hi) {
 
 void clearHash(SearchContext& g) {
   g.tt.clear();
-  std::printf("info string Hash table cleared\n");
+  print("info string Hash table cleared\n");
 }
 
 // Rebuilds the tablebase set from the settings; without tables found the engine stays without one.
 void reopenTablebases(SearchContext& g, const EngineSettings& settings) {
-  if (!openTablebases(g, settings)) std::printf("info string no GTB found\n");
+  if (!openTablebases(g, settings)) print("info string no GTB found\n");
 }
 
 bool isPieceValue(const Param& p) {
@@ -82,8 +83,8 @@ bool openTablebases(SearchContext& g, const EngineSettings& settings) {
   }
   if (!g.tablebases) return false;  // not even 1 MB: play without tables
   if (megabytes != settings.tablebaseCacheMb)
-    std::printf("info string GTB cache of %d MB cannot be had, size set to %d MB\n", settings.tablebaseCacheMb,
-                megabytes);
+    print("info string GTB cache of %d MB cannot be had, size set to %d MB\n", settings.tablebaseCacheMb,
+          megabytes);
   g.tbMaxMen = g.tablebases->maxMen;
   if (g.tbMaxMen == 0) g.tablebases.reset();
   return g.tbMaxMen != 0;
@@ -119,53 +120,54 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     settings.tbUsage = word == "never" ? 0 : word == "root" ? 1 : 2;
     g.tbUsage = settings.tbUsage;
     constexpr const char* usageNames[] = {"never", "root", "always"};
-    std::printf("info string TB usage set to %s\n", usageNames[settings.tbUsage]);
+    print("info string TB usage set to %s\n", usageNames[settings.tbUsage]);
     return;
   }
   if (t.size() <= first) return;
   const std::string& value = t[first];
 
   if (name == "PersonalityFile") {
+    // The whole rest of the line: a Windows path often holds a blank ("C:\\Program Files\\...").
+    const std::string path = joined(t, first, t.size());
     engine.stopAndWait();
     clearHash(g);
-    const bool loaded = loadPersonality(value.c_str());
+    const bool loaded = loadPersonality(path.c_str());
     recountMaterial(g);
-    std::printf("info string %s %s\n", loaded ? "personality file loaded" : "personality file not found",
-                value.c_str());
+    print("info string %s %s\n", loaded ? "personality file loaded" : "personality file not found", path.c_str());
   } else if (name == "Skill") {
     engine.stopAndWait();
     if (!g.evaluator) return;
     g.evaluator->skill = clampedNumber(value, 0, 100);
-    std::printf("info string Skill set to %d (note: affects analysis as well)\n", g.evaluator->skill);
+    print("info string Skill set to %d (note: affects analysis as well)\n", g.evaluator->skill);
     clearHash(g);  // scores stored at the old level would mislead the new one
   } else if (name == "Hash") {
     const int megabytes = clampedNumber(value, 1, 1024);
     engine.stopAndWait();
     const int set = g.tt.resize(megabytes) ? megabytes : g.tt.megabytes();
     if (set == megabytes)
-      std::printf("info string Hash table size set to %d MB\n", megabytes);
+      print("info string Hash table size set to %d MB\n", megabytes);
     else
-      std::printf("info string Hash table of %d MB cannot be had, size set to %d MB\n", megabytes, set);
+      print("info string Hash table of %d MB cannot be had, size set to %d MB\n", megabytes, set);
   } else if (name == "GaviotaTbCache") {
     engine.stopAndWait();
     settings.tablebaseCacheMb = clampedNumber(value, 1, 1024);
-    std::printf("info string GTB cache size set to %d MB\n", settings.tablebaseCacheMb);
+    print("info string GTB cache size set to %d MB\n", settings.tablebaseCacheMb);
     reopenTablebases(g, settings);
   } else if (name == "MultiPV") {
     settings.multiPv = clampedNumber(value, 1, 256);
     engine.stopAndWait();
-    std::printf("info string MultiPV %d\n", settings.multiPv);
+    print("info string MultiPV %d\n", settings.multiPv);
   } else if (name == "Ponder") {
     engine.stopAndWait();
     settings.ponder = value == "true";
-    std::printf("info string Pondering %s\n", settings.ponder ? "enabled" : "disabled");
+    print("info string Pondering %s\n", settings.ponder ? "enabled" : "disabled");
   } else if (name == "OwnBook") {
     settings.ownBook = value == "true";
-    std::printf("info string Own book %s\n", settings.ownBook ? "enabled" : "disabled");
+    print("info string Own book %s\n", settings.ownBook ? "enabled" : "disabled");
   } else if (name == "Move Overhead") {
     // Read by the next timed "go" only: no search needs to wait.
     settings.moveOverhead = clampedNumber(value, 0, MaxMoveOverheadMs);
-    std::printf("info string Move Overhead set to %d ms\n", settings.moveOverhead);
+    print("info string Move Overhead set to %d ms\n", settings.moveOverhead);
   } else if (Param* p = findParam(name)) {
     // Hidden options: the evaluation and search parameters, by their names. The board counts
     // its material in the piece values, so a new value waits for the search and recounts.
@@ -173,18 +175,21 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     if (pieceValue) engine.stopAndWait();
     setParam(*p, leadingNumber(value));
     if (pieceValue) recountMaterial(g);
-    std::printf("info string %s set to %d\n", name.c_str(), getParam(*p));
+    print("info string %s set to %d\n", name.c_str(), getParam(*p));
   }
 }
 
+// "loadpers" and "savepers" take the rest of the line as the file name, blanks and all.
 void loadPersonalityCommand(ThinkThread& engine, const std::vector<std::string>& t) {
   if (t.size() < 2) return;
+  const std::string path = joined(t, 1, t.size());
   engine.stopAndWait();  // the file may change piece values the board counts with
-  if (!loadPersonality(t[1].c_str())) std::printf("error loading personality <= `%s'\n", t[1].c_str());
+  if (!loadPersonality(path.c_str())) print("error loading personality <= `%s'\n", path.c_str());
   recountMaterial(engine.context());
 }
 
 void savePersonalityCommand(const std::vector<std::string>& t) {
   if (t.size() < 2) return;
-  if (!savePersonality(t[1].c_str())) std::printf("error saving personality => `%s'\n", t[1].c_str());
+  const std::string path = joined(t, 1, t.size());
+  if (!savePersonality(path.c_str())) print("error saving personality => `%s'\n", path.c_str());
 }

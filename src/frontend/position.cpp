@@ -6,6 +6,7 @@
 #include "board/movetext.h"
 #include "board/refgen.h"
 #include "frontend/selftest.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ size_t setUpFen(SearchContext& g, const std::vector<std::string>& tokens, size_t
   for (; i < tokens.size() && !isSetupKeyword(tokens[i]); ++i) fen += tokens[i] + ' ';
   int side = White;
   if (!parseFen(g.old, fen.c_str(), &side, nullptr)) {
-    std::printf("FATAL ERROR: invalid fen coming from gui: %s\n", fen.c_str());
+    print("FATAL ERROR: invalid fen coming from gui: %s\n", fen.c_str());
     side = White;  // the restored board is the initial position
   }
   g.oldSide = side;
@@ -35,7 +36,7 @@ void applyGuiMove(SearchContext& g, const std::string& token) {
   if (!parseUciMove(token, um)) return;
   Move move;
   if (!findLegalMove(g.board, um, move)) {
-    std::printf("FATAL ERROR: invalid move passed by gui: %s\n", uciMoveText(um).c_str());
+    print("FATAL ERROR: invalid move passed by gui: %s\n", uciMoveText(um).c_str());
     return;
   }
   RefMove refs[MaxRefMoves];
@@ -50,7 +51,7 @@ void applyGuiMove(SearchContext& g, const std::string& token) {
     makeMoveOld(g.old, g.oldSide, refs[found]);
     g.oldSide ^= 1;
   } else {
-    std::printf("movegen_BUG_FOUND!\n");
+    print("movegen_BUG_FOUND!\n");
   }
   doMove(g.board, move);
   const bool irreversible = g.board.st.fiftyCounter == 0;

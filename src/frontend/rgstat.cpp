@@ -5,7 +5,8 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/prng.h"
-#include "board/tick.h"
+#include "platform/console.h"
+#include "platform/tick.h"
 #include "frontend/diagnostics.h"
 
 namespace {
@@ -66,27 +67,27 @@ void rgstatCommand(int64_t games) {
   std::vector<uint64_t> keys;
   keys.reserve(1024);
   for (int64_t g = games; g >= 1; --g) {
-    if (g % 32768 == 0) std::printf("%0.1lf%% ", 100.0 - double(g) * 100.0 / double(games));
+    if (g % 32768 == 0) print("%0.1lf%% ", 100.0 - double(g) * 100.0 / double(games));
     playRandomGame(s, keys);
   }
   const int64_t t = tickCount() - start;
   // A run under a millisecond is timed as one, so the rate stays finite.
   const double seconds = double(std::max<int64_t>(t, 1)) * 0.001;
-  std::printf("\n");
-  std::printf("took %d ms\n", int(t));
-  std::printf("%d min plies\n", s.minPlies);
-  std::printf("%d max plies\n", s.maxPlies);
-  std::printf("%lld total plies\n", (long long)s.totalPlies);
-  std::printf("%0.6lf avg plies\n", double(s.totalPlies) / double(games));
-  std::printf("%lld total games\n", (long long)games);
+  print("\n");
+  print("took %d ms\n", int(t));
+  print("%d min plies\n", s.minPlies);
+  print("%d max plies\n", s.maxPlies);
+  print("%lld total plies\n", (long long)s.totalPlies);
+  print("%0.6lf avg plies\n", double(s.totalPlies) / double(games));
+  print("%lld total games\n", (long long)games);
   const int64_t mates = s.whiteWins + s.blackWins;
-  std::printf("%lld checkmates (%0.6lf%%)\n", (long long)mates, percent(mates, games));
-  std::printf("%lld whitewins (%0.6lf%%)\n", (long long)s.whiteWins, percent(s.whiteWins, games));
-  std::printf("%lld blackwins (%0.6lf%%)\n", (long long)s.blackWins, percent(s.blackWins, games));
-  std::printf("%lld fiftyrule (%0.6lf%%)\n", (long long)s.fiftyRule, percent(s.fiftyRule, games));
-  std::printf("%lld insuffmaterial (%0.6lf%%)\n", (long long)s.insufficientMaterial,
-              percent(s.insufficientMaterial, games));
-  std::printf("%lld repetition (%0.6lf%%)\n", (long long)s.repetition, percent(s.repetition, games));
-  std::printf("%lld stalemate (%0.6lf%%)\n", (long long)s.stalemate, percent(s.stalemate, games));
-  std::printf("%0.6lf Hz (%0.6lf s)\n", double(games) / seconds, seconds / double(games));
+  print("%lld checkmates (%0.6lf%%)\n", (long long)mates, percent(mates, games));
+  print("%lld whitewins (%0.6lf%%)\n", (long long)s.whiteWins, percent(s.whiteWins, games));
+  print("%lld blackwins (%0.6lf%%)\n", (long long)s.blackWins, percent(s.blackWins, games));
+  print("%lld fiftyrule (%0.6lf%%)\n", (long long)s.fiftyRule, percent(s.fiftyRule, games));
+  print("%lld insuffmaterial (%0.6lf%%)\n", (long long)s.insufficientMaterial,
+        percent(s.insufficientMaterial, games));
+  print("%lld repetition (%0.6lf%%)\n", (long long)s.repetition, percent(s.repetition, games));
+  print("%lld stalemate (%0.6lf%%)\n", (long long)s.stalemate, percent(s.stalemate, games));
+  print("%0.6lf Hz (%0.6lf s)\n", double(games) / seconds, seconds / double(games));
 }

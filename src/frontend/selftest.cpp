@@ -6,6 +6,7 @@
 #include "board/movegen.h"
 #include "board/movetext.h"
 #include "board/refgen.h"
+#include "platform/console.h"
 
 bool sameMoveLoosely(int fromA, int toA, int promotionA, int fromB, int toB, int promotionB) {
   if (fromA != fromB || toA != toB) return false;
@@ -21,17 +22,17 @@ bool matches(const Move& m, const RefMove& r) {
 }
 
 void printMismatch(const SearchContext& g, const Move* moves, int n, const RefMove* refs, int r) {
-  std::printf("FATAL ERROR: new_movegen_bug!\n");
-  std::printf("\tfen: %s\n", oldBoardToFen(g.old, g.oldSide).c_str());
+  print("FATAL ERROR: new_movegen_bug!\n");
+  print("\tfen: %s\n", oldBoardToFen(g.old, g.oldSide).c_str());
   for (int i = 0; i < n; ++i) {
     bool found = false;
     for (int j = 0; j < r && !found; ++j) found = matches(moves[i], refs[j]);
-    if (!found) std::printf("illegal move found: %s\n", moveToSan(g.board, moves[i]).c_str());
+    if (!found) print("illegal move found: %s\n", moveToSan(g.board, moves[i]).c_str());
   }
   for (int j = 0; j < r; ++j) {
     bool found = false;
     for (int i = 0; i < n && !found; ++i) found = matches(moves[i], refs[j]);
-    if (!found) std::printf("legal move not found: %s\n", oldMoveToSan(g.old, g.oldSide, refs[j]).c_str());
+    if (!found) print("legal move not found: %s\n", oldMoveToSan(g.old, g.oldSide, refs[j]).c_str());
   }
   std::string dump = "new board dump:\n";
   char line[64];
@@ -39,14 +40,14 @@ void printMismatch(const SearchContext& g, const Move* moves, int n, const RefMo
     std::snprintf(line, sizeof line, "bits[%d] = %llx\n", w, (unsigned long long)boardWord(g.board, w));
     dump += line;
   }
-  std::printf("%s", dump.c_str());
-  std::printf("castrights_white = %02x\n", g.board.st.castRights[White]);
-  std::printf("castrights_black = %02x\n", g.board.st.castRights[Black]);
+  print("%s", dump.c_str());
+  print("castrights_white = %02x\n", g.board.st.castRights[White]);
+  print("castrights_black = %02x\n", g.board.st.castRights[Black]);
   std::string real = "old(real): ", bad = "new(bad): ";
   for (int j = 0; j < r; ++j) real += oldMoveToSan(g.old, g.oldSide, refs[j]) + " ";
   for (int i = 0; i < n; ++i) bad += moveToSan(g.board, moves[i]) + " ";
-  std::printf("%s\n", real.c_str());
-  std::printf("%s\n", bad.c_str());
+  print("%s\n", real.c_str());
+  print("%s\n", bad.c_str());
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "board/keys.h"
 #include "board/prng.h"
 #include "board/refgen.h"
-#include "board/tick.h"
+#include "platform/tick.h"
 #include "eval/eval_masks.h"
 #include "eval/params.h"
 #include "eval/psqt.h"

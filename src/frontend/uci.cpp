@@ -12,13 +12,14 @@
 #include "frontend/position.h"
 #include "frontend/settings.h"
 #include "frontend/tokens.h"
+#include "platform/console.h"
 #include "search/bench.h"
 #include "search/perft.h"
 
 namespace {
 
 constexpr const char* uciReply =
-    "id name velmar3 1.07 ZK\n"
+    "id name velmar3 " VELMAR_VERSION " ZK\n"
     "id author Varnek\n"
     "option name Hash type spin min 1 max 1024 default 4\n"
     "option name Clear Hash type button\n"
@@ -45,7 +46,7 @@ void newGame(ThinkThread& engine) {
   for (PlyRecord& row : g.pvTable) row = PlyRecord{};
   std::memset(g.historyTable, 0, sizeof g.historyTable);
   g.tt.clear();
-  std::printf("info string Starting new game, hash table cleared\n");
+  print("info string Starting new game, hash table cleared\n");
 }
 
 // Commands that read or change the position, the table, the evaluator or the parameters wait for
@@ -114,10 +115,10 @@ bool handleLine(ThinkThread& engine, std::string line) {
   if (line.empty()) return true;
   if (line == "quit") return false;
   if (line == "isready") {
-    std::printf("readyok\n");
+    print("readyok\n");
   } else if (line == "$debug") {
   } else if (line == "uci") {
-    std::printf("%s", uciReply);
+    print("%s", uciReply);
   } else if (line == "ucinewgame") {
     newGame(engine);
   } else {

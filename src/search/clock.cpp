@@ -1,6 +1,6 @@
 #include "search/clock.h"
 
-#include "board/tick.h"
+#include "platform/tick.h"
 
 namespace {
 // One search thread reads these; the command loop never does.

@@ -4,6 +4,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/movetext.h"
+#include "platform/console.h"
 #include "search/clock.h"
 #include "search/move_picker.h"
 #include "search/score.h"
@@ -92,11 +93,11 @@ void printLine(const SearchContext& ctx, const char* prefix, const LineFigures& 
   const int value = mate ? mateMoves(f.score) : f.score;
   const char* kind = mate ? "mate" : "cp";
   if (f.seldepth > f.depth)
-    std::printf("info %sdepth %d seldepth %d score %s %d%stime %u nodes %lld nps %d hashfull %d tbhits %lld pv %s\n",
-                prefix, f.depth, f.seldepth, kind, value, bound, f.time, nodes, f.nps, f.hashfull, tbhits, f.pv.c_str());
+    print("info %sdepth %d seldepth %d score %s %d%stime %u nodes %lld nps %d hashfull %d tbhits %lld pv %s\n",
+          prefix, f.depth, f.seldepth, kind, value, bound, f.time, nodes, f.nps, f.hashfull, tbhits, f.pv.c_str());
   else
-    std::printf("info %sdepth %d score %s %d%stime %u nodes %lld nps %d hashfull %d tbhits %lld pv %s\n", prefix,
-                f.depth, kind, value, bound, f.time, nodes, f.nps, f.hashfull, tbhits, f.pv.c_str());
+    print("info %sdepth %d score %s %d%stime %u nodes %lld nps %d hashfull %d tbhits %lld pv %s\n", prefix,
+          f.depth, kind, value, bound, f.time, nodes, f.nps, f.hashfull, tbhits, f.pv.c_str());
 }
 
 // The slot a new best line goes into: the one already holding its first move, else the weakest

@@ -11,6 +11,7 @@
 #include "board/history.h"
 #include "board/makemove.h"
 #include "eval/quick_eval.h"
+#include "platform/console.h"
 #include "search/clock.h"
 #include "search/move_picker.h"
 #include "search/node.h"
@@ -69,8 +70,8 @@ void reportStatus(SearchContext& ctx, uint32_t now) {
   ctx.lastInfoTime = now;
   if (ctx.silent) return;
   const uint32_t time = elapsedMs(ctx, now);
-  std::printf("info time %u nodes %lld nps %d hashfull %d\n", time, (long long)ctx.nodes, npsOf(ctx, time),
-              ctx.tt.hashfull());
+  print("info time %u nodes %lld nps %d hashfull %d\n", time, (long long)ctx.nodes, npsOf(ctx, time),
+        ctx.tt.hashfull());
 }
 
 // Steps 11.1-11.5, the same for every move of both node kinds. True when the node must unwind.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/console.h"
 #include "search/score.h"
 
 int probeTablebaseScore(SearchContext& ctx, int ply) {
@@ -9,7 +10,7 @@ int probeTablebaseScore(SearchContext& ctx, int ply) {
   gtb::Answer answer;
   if (!probeTablebase(*ctx.tablebases, ctx.board, answer)) {
     --ctx.tbMaxMen;
-    if (!ctx.silent) std::printf("info string tb max men set to %d\n", ctx.tbMaxMen);
+    if (!ctx.silent) print("info string tb max men set to %d\n", ctx.tbMaxMen);
     return NoTablebaseScore;
   }
   if (answer.outcome == gtb::Draw) return DrawScore;

@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/movetext.h"
+#include "platform/console.h"
 #include "search/clock.h"
 #include "search/move_picker.h"
 #include "search/score.h"
@@ -90,8 +91,8 @@ void printCurrentMove(SearchContext& ctx, int dp, Move m, int index) {
   const uint32_t now = tickNow();
   if (ctx.silent || (index != 0 && now - ctx.lastCurrmoveTime < 250)) return;
   const uint32_t time = elapsedMs(ctx, now);
-  std::printf("info depth %d currmove %s currmovenumber %d time %u nodes %lld nps %d hashfull %d\n", dp,
-              moveToUci(m).c_str(), index + 1, time, (long long)ctx.nodes, npsOf(ctx, time), ctx.tt.hashfull());
+  print("info depth %d currmove %s currmovenumber %d time %u nodes %lld nps %d hashfull %d\n", dp,
+        moveToUci(m).c_str(), index + 1, time, (long long)ctx.nodes, npsOf(ctx, time), ctx.tt.hashfull());
   ctx.lastCurrmoveTime = now;
 }
 
@@ -249,7 +250,7 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
     ctx.deadline = savedDeadline;
     if (pastDeadline(readClock(), ctx.deadline) && !ctx.pondering) ctx.stopSearch = true;
   }
-  if (isNullMove(row0.pv[0]) && !ctx.silent) std::printf("FATAL ERROR: no pv move! stopSearch = %d\n", ctx.stopSearch ? 1 : 0);
+  if (isNullMove(row0.pv[0]) && !ctx.silent) print("FATAL ERROR: no pv move! stopSearch = %d\n", ctx.stopSearch ? 1 : 0);
   return best;
 }
 
@@ -372,8 +373,8 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
   rebuildPV(ctx);
   const uint32_t time = elapsedMs(ctx, tickNow());
   if (!ctx.silent)
-    std::printf("info time %u nodes %lld nps %d hashfull %d\n", time, (long long)ctx.nodes, npsOf(ctx, time),
-              ctx.tt.hashfull());
+    print("info time %u nodes %lld nps %d hashfull %d\n", time, (long long)ctx.nodes, npsOf(ctx, time),
+         ctx.tt.hashfull());
   Move best = ctx.pvTable[0].pv[0], ponder = ctx.pvTable[0].pv[1];
   if (ctx.multiPvCount > 1 && !isNullMove(completedBest)) {
     // A stopped iteration leaves its lines half renewed; the move to play is the top line of the
@@ -395,9 +396,9 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
   if (ctx.silent)
     ;
   else if (isNullMove(best))
-    std::printf("bestmove 0000\n");
+    print("bestmove 0000\n");
   else if (!isNullMove(ponder))
-    std::printf("bestmove %s ponder %s\n", moveToUci(best).c_str(), moveToUci(ponder).c_str());
+    print("bestmove %s ponder %s\n", moveToUci(best).c_str(), moveToUci(ponder).c_str());
   else
-    std::printf("bestmove %s\n", moveToUci(best).c_str());
+    print("bestmove %s\n", moveToUci(best).c_str());
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "board/large_block.h"
+#include "platform/large_block.h"
 #include "board/move.h"
 
 enum Bound : uint8_t { BoundEmpty = 0, BoundExact = 1, BoundUpper = 2, BoundLower = 3 };

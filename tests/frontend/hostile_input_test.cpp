@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int Wait = 10000 * SlowBuildFactor;
+const int Wait = 10000 * SlowBuildFactor;
 
 // Reads up to the line `expected`; false when it does not come in time.
 bool replies(EnginePipe& engine, const std::string& expected) {

@@ -14,9 +14,9 @@ namespace {
 using Ms = std::chrono::milliseconds;
 
 // How soon a reply that must come "at once" has to arrive.
-constexpr int Prompt = 100 * SlowBuildFactor;
+const int Prompt = 100 * SlowBuildFactor;
 // Start-up and the first report of a search: generous, they only guard against hangs.
-constexpr int Patient = 5000 * SlowBuildFactor;
+const int Patient = 5000 * SlowBuildFactor;
 
 bool startsWith(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
 

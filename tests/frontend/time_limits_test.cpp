@@ -15,9 +15,9 @@ namespace {
 using Ms = std::chrono::milliseconds;
 
 constexpr int Overhead = 50;  // the default Move Overhead
-constexpr int Patient = 5000 * SlowBuildFactor;
+const int Patient = 5000 * SlowBuildFactor;
 // A timed search's answer may be this late past its limit: the pipe and the scheduler.
-constexpr int Slack = Overhead * SlowBuildFactor;
+const int Slack = Overhead * SlowBuildFactor;
 
 // Milliseconds from writing `go` to reading "bestmove"; -1 when none came within `timeoutMs`.
 int64_t msToBestmove(EnginePipe& e, const std::string& go, int timeoutMs = Patient,

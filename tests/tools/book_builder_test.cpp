@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,10 +28,15 @@ struct ToolRun {
   std::string out, err;
 };
 
+// This build's book tool, or the one VELMAR_TEST_BOOK_TOOL names (another build's, emulated).
+std::string bookTool() {
+  const char* named = std::getenv("VELMAR_TEST_BOOK_TOOL");
+  return named && *named ? named : VELMAR_BOOK_TOOL;
+}
+
 ToolRun runTool(const TempDir& dir, const std::string& args) {
   const std::string errFile = dir.file("stderr.txt");
-  const std::string command =
-      "cd '" + dir.path() + "' && " VELMAR_BOOK_TOOL " " + args + " 2> '" + errFile + "'";
+  const std::string command = "cd '" + dir.path() + "' && " + bookTool() + " " + args + " 2> '" + errFile + "'";
   ToolRun run;
   std::FILE* pipe = popen(command.c_str(), "r");
   char buffer[4096];
