@@ -1,18 +1,23 @@
 // A fresh directory under the system's temporary one for a test's files, removed with them.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <system_error>
 
 class TempDir {
  public:
+  // A name no one holds yet: create_directory makes it only when it did not exist.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmar-test-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
+    static std::mt19937_64 names{std::random_device{}()};
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("velmar-test-" + std::to_string(names()));
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.generic_string();
+    }
   }
   ~TempDir() {
     std::error_code ignored;

@@ -46,6 +46,9 @@ ToolRun runTool(const TempDir& dir, const std::string& args) {
   std::ostringstream err;
   err << std::ifstream(errFile).rdbuf();
   run.err = err.str();
+  // A Windows build's tool writes its messages as Windows text, lines ending in CR LF.
+  for (std::string* text : {&run.out, &run.err})
+    for (size_t at; (at = text->find("\r\n")) != std::string::npos;) text->erase(at, 1);
   return run;
 }
 

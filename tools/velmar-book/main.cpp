@@ -1,7 +1,4 @@
 // velmar-book: builds the engine's opening book file from PGN games or UCI move lines.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +10,7 @@
 #include "book_builder.h"
 #include "frontend/startup.h"
 #include "options.h"
+#include "platform/replace_file.h"
 #include "pgn_reader.h"
 #include "uci_lines.h"
 
@@ -27,24 +25,6 @@ bool readWholeFile(const std::string& path, std::string& out) {
   // Some editors start UTF-8 text with a byte-order mark; it is not part of the first game.
   if (out.rfind("\xEF\xBB\xBF", 0) == 0) out.erase(0, 3);
   return !in.bad();
-}
-
-// Writes a temporary file beside the output and renames it over the output: the old book stays
-// whole until the new one is complete, whatever goes wrong on the way.
-bool replaceFile(const std::string& path, const std::string& bytes) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  const mode_t mask = umask(0);
-  umask(mask);
-  bool ok = fchmod(fd, 0666 & ~mask) == 0;
-  std::FILE* out = fdopen(fd, "wb");
-  if (!out) close(fd);
-  ok = ok && out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  ok = (!out || std::fclose(out) == 0) && ok;
-  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temporary.c_str());
-  return ok;
 }
 
 size_t entryCount(const std::map<uint64_t, std::vector<BookEntry>>& book) {

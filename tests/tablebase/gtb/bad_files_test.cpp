@@ -109,6 +109,8 @@ TEST(GtbBadFiles, PathListFindsTablesInEveryDirectory) {
   EXPECT_FALSE(probeVelmar(one, kxk(gtb::Rook, 0)).ok);
 }
 
+// Windows keeps its pipes out of the file system: no directory of tables can hold one.
+#if !defined(_WIN32)
 TEST(GtbBadFiles, PipeNamedLikeATableIsPassedOver) {
   // Opening a pipe waits for a writer; the reader must not even try.
   TempDir dir;
@@ -118,3 +120,4 @@ TEST(GtbBadFiles, PipeNamedLikeATableIsPassedOver) {
   EXPECT_FALSE(probeVelmar(reader, kxk(gtb::Queen, 0)).ok);
   EXPECT_TRUE(probeVelmar(reader, kxk(gtb::Rook, 0)).ok);
 }
+#endif

@@ -27,6 +27,7 @@ void addEveryPosition(std::vector<Probe>& out, int piece, bool strongBlack, size
 }  // namespace
 
 TEST(GtbRealFiles, EveryLegalPositionMatchesReference) {
+  VELMAR_NEEDS_ORACLE();
   // With the strong side White every position (in the full load); with it Black, which the
   // readers answer from the same files by mirroring, every seventh.
   const size_t stride = size_t(100 / loadShare());
