@@ -24,6 +24,13 @@ inline const char* testEngine() {
   return named && *named ? named : VELMAR_BINARY;
 }
 
+// Set when the engine under test is a Windows build under Wine: the Wine prefix it runs in,
+// whose drive_c is its C: drive.
+inline const char* winePrefix() {
+  const char* prefix = std::getenv("VELMAR_WINEPREFIX");
+  return prefix && *prefix ? prefix : nullptr;
+}
+
 // Sanitizer builds, and builds whose engine runs under an emulator, are several times slower;
 // time limits scale with them.
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__) || defined(VELMAR_TESTS_EMULATED)

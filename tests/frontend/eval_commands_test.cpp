@@ -55,3 +55,26 @@ TEST(EvalCommands, GenkpkWritesTheBitbase) {
   runEngine("genkpk\n", "", dir.path());
   EXPECT_EQ(std::filesystem::file_size(dir.file("kpk.bit")), 49152u);
 }
+
+// A file name with blanks, and for a Windows engine a drive letter and backslashes, is taken whole
+// by "savepers", "loadpers" and the PersonalityFile option.
+TEST(EvalCommands, PersonalityPathsWithBlanksRoundTrip) {
+  const TempDir dir;
+  std::filesystem::path folder = std::filesystem::path(dir.path()) / "Some Dir";
+  std::string path = (folder / "my pers.txt").string();
+  if (const char* prefix = winePrefix()) {
+    folder = std::filesystem::path(prefix) / "drive_c" / "Some Dir";
+    path = "C:\\Some Dir\\my pers.txt";
+  }
+  std::filesystem::create_directories(folder);
+  const EngineRun run = runEngine("setoption name RookValueCP value 480\nsavepers " + path +
+                                  "\nsetoption name RookValueCP value 500\nloadpers " + path +
+                                  "\nsavepers " + path + "\nsetoption name PersonalityFile value " + path + "\n");
+  EXPECT_EQ(run.output.find("error"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("info string personality file loaded " + path + "\n"), std::string::npos) << run.output;
+  std::ifstream saved(folder / "my pers.txt");
+  std::string line;
+  for (int i = 0; i < 4; ++i) std::getline(saved, line);
+  EXPECT_EQ(line.substr(0, 32), "RookValueCP               = 480 ") << line;
+  std::filesystem::remove_all(folder);
+}

@@ -51,7 +51,9 @@ TEST(HostileInput, FilesThatNeverEndOrNeverOpenAreRefused) {
   const std::string& dir = scratch.path();
   std::filesystem::create_directories(dir + "/folder");
   for (const char* fifo : {"/velmar.vbk", "/fifo"}) ASSERT_EQ(mkfifo((dir + fifo).c_str(), 0600), 0);
-  const std::vector<std::string> names = {"/dev/zero", "fifo", "folder"};
+  std::vector<std::string> names = {"/dev/zero", "fifo", "folder"};
+  // Windows's own devices, and a named pipe no one serves, for a Windows engine.
+  if (winePrefix()) names.insert(names.end(), {"NUL", "CON", "\\\\.\\pipe\\velmar-none"});
   std::vector<std::string> args;
   for (const std::string& name : names) args.insert(args.end(), {"-personality", name});
   EnginePipe engine(args, dir);
@@ -62,9 +64,12 @@ TEST(HostileInput, FilesThatNeverEndOrNeverOpenAreRefused) {
     EXPECT_TRUE(replies(engine, "error loading personality <= `" + name + "'"));
     EXPECT_TRUE(replies(engine, "info string personality file not found " + name));
   }
-  ASSERT_TRUE(engine.send("savepers fifo\nsavepers folder\nisready\n"));
+  ASSERT_TRUE(engine.send("savepers fifo\nsavepers folder\nsavepers NUL\nisready\n"));
   EXPECT_TRUE(replies(engine, "error saving personality => `fifo'"));
   EXPECT_TRUE(replies(engine, "error saving personality => `folder'"));
+  if (winePrefix()) {
+    EXPECT_TRUE(replies(engine, "error saving personality => `NUL'"));
+  }
   EXPECT_TRUE(replies(engine, "readyok"));
   EXPECT_EQ(engine.waitExit(Wait), 0);
 }

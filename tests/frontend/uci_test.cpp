@@ -1,6 +1,7 @@
 // The engine as a GUI sees it: exact replies, messages and survival of bad input.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 
 #include "board/test_positions.h"
@@ -19,6 +20,34 @@ TEST(Uci, WholeLineCommandsMatchTheWholeLine) {
             "readyok\n"
             "info string Starting new game, hash table cleared\n");
   EXPECT_EQ(run.exitCode, 0);
+}
+
+// Windows GUIs end their lines with CR LF: the replies are the same, byte for byte, but for the
+// times a search takes and its closing line (whose counts take in the cut-short next iteration).
+TEST(Uci, CrLfLineEndsGetTheSameReplies) {
+  // Each engine finishes its search before it is told to quit, which would cut the search short.
+  auto session = [](const std::string& end) {
+    EnginePipe engine;
+    engine.send("uci" + end + "isready" + end + "position startpos moves e2e4" + end + "go depth 5" + end);
+    engine.waitFor("bestmove ", 30000 * SlowBuildFactor);
+    engine.send("isready" + end + "quit" + end);
+    EXPECT_EQ(engine.waitExit(10000 * SlowBuildFactor), 0);
+    return engine.transcript;
+  };
+  auto untimed = [](std::string text) {
+    const size_t closing = text.find("info time ");
+    if (closing != std::string::npos) text.erase(closing, text.find('\n', closing) - closing);
+    for (const char* field : {" time ", " nps "}) {
+      for (size_t at = 0; (at = text.find(field, at)) != std::string::npos;) {
+        at += std::strlen(field);
+        text.erase(at, text.find_first_not_of("0123456789", at) - at);
+      }
+    }
+    return text;
+  };
+  const std::string lf = session("\n"), crlf = session("\r\n");
+  EXPECT_NE(lf.find("bestmove "), std::string::npos) << lf;
+  EXPECT_EQ(untimed(crlf), untimed(lf));
 }
 
 TEST(Uci, PositionPlaysMovesAndReportsBadOnes) {
