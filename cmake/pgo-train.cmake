@@ -2,6 +2,7 @@
 # the start position and from a position full of castling, en passant and promotions. Called as
 #   cmake -DENGINE=<instrumented engine> -DEMULATOR=<emulator or empty> -DPROFILE=<dir> -P pgo-train.cmake
 get_filename_component(work ${PROFILE} DIRECTORY)
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 set(input ${work}/training.in)
 file(WRITE ${input}
   "position startpos\nperft 5\n"

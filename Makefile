@@ -1,0 +1,17 @@
+# For engine-testing frameworks, which build an engine with `make EXE=<name> CXX=<compiler>` in the
+# repository root and then run `./<name> bench`: builds the engine for this machine's processor,
+# profile-guided with GCC, through CMake, into ./<name>.
+EXE ?= velmar
+CXX ?= g++
+compiler := $(notdir $(firstword $(CXX)))
+BUILD := build-make-$(compiler)
+PGO := $(if $(findstring clang,$(shell $(CXX) --version 2>/dev/null)),OFF,ON)
+
+.PHONY: all $(EXE)
+all: $(EXE)
+
+$(EXE):
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER="$(CXX)" -DVELMAR_CPU=native \
+	  -DVELMAR_PGO=$(PGO) -DVELMAR_TESTS=OFF -DVELMAR_BENCH=OFF
+	cmake --build $(BUILD) -j$$(nproc) --target velmar
+	cp $(BUILD)/velmar $(EXE)
