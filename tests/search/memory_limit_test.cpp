@@ -78,6 +78,10 @@ TEST(MemoryLimit, HashAndTablebaseCacheShrinkToWhatCanBeHad) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "the sanitizers reserve their own address space";
 #endif
+#if defined(VELMAR_TESTS_EMULATED)
+  // qemu keeps an address-space limit to itself; the 32-bit build fills its address space instead.
+  if (sizeof(void*) == 8) GTEST_SKIP() << "an emulator ignores address-space limits";
+#endif
   EXPECT_EXIT(std::_Exit(shrinkUnderTheLimit()), testing::ExitedWithCode(0), "");
 }
 
