@@ -1,6 +1,6 @@
 // A build made for a newer processor than the one it is started on says which build to use and
 // exits with status 1, before it runs a single instruction that processor lacks. The check runs as
-// the program's first constructor, ahead of every other initialisation; this file is compiled for
+// the program's first constructor, ahead of every other initialisation; the check itself is compiled for
 // the platform's base processor whatever the build targets, and is linked into the engine itself.
 #include <cstdio>
 #include <cstdlib>
