@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -438,4 +439,23 @@ std::string checkOpening(const std::vector<std::string>& moves) {
   }
   Move legal[MaxMoves];
   return generateMoves(b, legal) ? "" : "no legal move at the end";
+}
+
+bool readOpenings(const std::string& path, std::vector<std::vector<std::string>>& out, std::string& error) {
+  std::ifstream in(path);
+  if (!in) return error = "cannot read " + path, false;
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    line = line.substr(0, line.find('#'));
+    std::istringstream words(line);
+    std::vector<std::string> moves;
+    for (std::string w; words >> w;) moves.push_back(w);
+    if (moves.empty()) continue;
+    const std::string problem = checkOpening(moves);
+    if (!problem.empty()) return error = path + ":" + std::to_string(number) + ": " + problem, false;
+    out.push_back(moves);
+  }
+  if (out.empty()) return error = "no opening in " + path, false;
+  return true;
 }

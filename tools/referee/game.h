@@ -69,4 +69,8 @@ std::vector<std::string> randomOpening(uint64_t seed, uint64_t number);
 // Checks that a line of moves is legal from the start; "" or what is wrong.
 std::string checkOpening(const std::vector<std::string>& moves);
 
+// The opening lines of a file, one line of UCI moves each, '#' starting a comment; false with
+// the reason when it cannot be read, holds none, or a line is not legal from the start.
+bool readOpenings(const std::string& path, std::vector<std::vector<std::string>>& out, std::string& error);
+
 void logLine(const std::string& text);

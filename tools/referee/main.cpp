@@ -112,25 +112,6 @@ bool parseArgs(int argc, char** argv, Config& c, std::string& error) {
   return true;
 }
 
-bool readOpenings(const std::string& path, std::vector<std::vector<std::string>>& out, std::string& error) {
-  std::ifstream in(path);
-  if (!in) return error = "cannot read " + path, false;
-  int number = 0;
-  for (std::string line; std::getline(in, line);) {
-    ++number;
-    line = line.substr(0, line.find('#'));
-    std::istringstream words(line);
-    std::vector<std::string> moves;
-    for (std::string w; words >> w;) moves.push_back(w);
-    if (moves.empty()) continue;
-    const std::string problem = checkOpening(moves);
-    if (!problem.empty()) return error = path + ":" + std::to_string(number) + ": " + problem, false;
-    out.push_back(moves);
-  }
-  if (out.empty()) return error = "no opening in " + path, false;
-  return true;
-}
-
 // Elo of A over B from the per-game scores, with the 95% interval of the mean score
 // (normal approximation) carried through the same logistic curve.
 std::string eloText(const std::vector<double>& scores) {
