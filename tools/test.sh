@@ -30,11 +30,12 @@ cmake -S . -B build32 --toolchain cmake/i386-linux-gnu.cmake -DCMAKE_BUILD_TYPE=
 cmake --build build32 -j"$jobs"
 (cd build32 && VELMAR_PERFT_BUDGET=2000000 VELMAR_RGSTAT_GAMES=10000 VELMAR_GTB_SHARE=10 ctest --output-on-failure -LE long -j"$jobs")
 
-# The popcnt level: the engine only, its signature, and its refusal on an older processor.
-cmake -S . -B build-popcnt -DCMAKE_BUILD_TYPE=Release -DVELMAR_CPU=popcnt -DVELMAR_BENCH=OFF
-cmake --build build-popcnt -j"$jobs" --target velmar
+# The popcnt level, built with the parameters declared as options: the engine, its signature, its
+# refusal on an older processor and its "uci" reply.
+cmake -S . -B build-popcnt -DCMAKE_BUILD_TYPE=Release -DVELMAR_CPU=popcnt -DVELMAR_TUNING_OPTIONS=ON -DVELMAR_BENCH=OFF
+cmake --build build-popcnt -j"$jobs" --target velmar velmar_pipe_tests
 build-popcnt/velmar bench | grep -q "bench depth 9: 5178879 nodes" || { echo "popcnt build: wrong bench signature"; exit 1; }
-(cd build-popcnt && ctest --output-on-failure -R '^ProcessorCheck\.')
+(cd build-popcnt && ctest --output-on-failure -R '^(ProcessorCheck|Uci)\.')
 
 # Windows x86-64 under Wine: the Release suite in its own process as a Windows program, then the
 # pipe tests from the Linux build against the Windows engine and book tool.

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <string>
 #include <vector>
 
+#include "eval/params.h"
 #include "frontend/diagnostics.h"
 #include "frontend/go_command.h"
 #include "frontend/options.h"
@@ -31,8 +33,29 @@ constexpr const char* uciReply =
     "option name TBUsage type combo default always var never var root var always\n"
     "option name OwnBook type check default true\n"
     "option name PersonalityFile type string default\n"
-    "option name Move Overhead type spin min 0 max 5000 default 50\n"
-    "uciok\n";
+    "option name Move Overhead type spin min 0 max 5000 default 50\n";
+
+#ifdef VELMAR_TUNING_OPTIONS
+constexpr bool paramsAsOptions = true;
+#else
+constexpr bool paramsAsOptions = false;
+#endif
+
+// The reply to "uci", written at once. A tuning build also declares every parameter, so that
+// tuning frameworks, which set only the options an engine declares, can reach them.
+void uciCommand() {
+  std::string reply = uciReply;
+  if (paramsAsOptions) {
+    for (const Param* p : allParams()) {
+      char line[128];
+      std::snprintf(line, sizeof line, "option name %s type spin default %d min %d max %d\n", p->name.c_str(),
+                    p->defaultValue, p->min, p->max);
+      reply += line;
+    }
+  }
+  reply += "uciok\n";
+  printRaw(reply.data(), reply.size());
+}
 
 static_assert(DefaultMoveOverheadMs == 50 && MaxMoveOverheadMs == 5000, "the \"uci\" reply declares them");
 
@@ -118,7 +141,7 @@ bool handleLine(ThinkThread& engine, std::string line) {
     print("readyok\n");
   } else if (line == "$debug") {
   } else if (line == "uci") {
-    print("%s", uciReply);
+    uciCommand();
   } else if (line == "ucinewgame") {
     newGame(engine);
   } else {

@@ -1,15 +1,49 @@
 // The engine as a GUI sees it: exact replies, messages and survival of bad input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 #include "board/test_positions.h"
 #include "frontend/engine_pipe.h"
+#include "temp_dir.h"
+
+#ifdef VELMAR_TUNING_OPTIONS
+constexpr bool tuningBuild = true;
+#else
+constexpr bool tuningBuild = false;
+#endif
+
+// The options a tuning build adds before "uciok": each parameter as "savepers" writes it, its
+// default and range, in the same order.
+std::string parameterOptions() {
+  TempDir dir;
+  runEngine("savepers params.txt\n", "", dir.path());
+  std::ifstream in(dir.file("params.txt"));
+  std::string options;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string name, eq, slashes, defaultWord, range, dots;
+    int value = 0, defaultValue = 0, min = 0, max = 0;
+    char comma = 0;
+    words >> name >> eq >> value >> slashes >> defaultWord >> defaultValue >> comma >> range >> min >> dots >> max;
+    options += "option name " + name + " type spin default " + std::to_string(defaultValue) + " min " +
+               std::to_string(min) + " max " + std::to_string(max) + "\n";
+  }
+  return options;
+}
 
 TEST(Uci, IdentifiesItselfExactly) {
   const EngineRun run = runEngine(readTestData("transcripts/uci.in"));
-  EXPECT_EQ(run.output, readTestData("transcripts/uci.out"));
+  std::string expected = readTestData("transcripts/uci.out");
+  if (tuningBuild) {
+    const std::string params = parameterOptions();
+    EXPECT_EQ(std::count(params.begin(), params.end(), '\n'), 46);
+    expected.insert(expected.rfind("uciok\n"), params);
+  }
+  EXPECT_EQ(run.output, expected);
   EXPECT_EQ(run.exitCode, 0);  // end of input ends the engine like "quit"
 }
 
