@@ -50,6 +50,13 @@ struct SearchContext {
   MultiPvSlot slots[MaxMultiPv];
   int32_t slotOrder[MaxMultiPv] = {};
   int32_t multiPvAlpha = -32767;
+  // The deepest iteration a PV line was printed for, and the last root table cut whose line a
+  // timed search left unprinted, with its score and window: a search must not end with the GUI
+  // holding a shallower line than the one its move rests on.
+  int32_t printedDepth = 0;
+  struct UnprintedCut {
+    int32_t dp = 0, score = 0, alpha = 0, beta = 0;
+  } unprintedCut;
 
   // Time.
   uint32_t allotted = 0;  // milliseconds, 0 = none

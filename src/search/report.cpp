@@ -167,6 +167,7 @@ void reportPV(SearchContext& ctx, int dp, int score, int alpha, int beta) {
   const uint32_t time = elapsedMs(ctx, now);
   const int nps = npsOf(ctx, time), hashfull = ctx.tt.hashfull();
   ctx.lastInfoTime = now;
+  if (ctx.multiPvCount == 1 || dp > 1) ctx.printedDepth = std::max(ctx.printedDepth, dp);
   if (ctx.multiPvCount == 1)
     printLine(ctx, "", {dp, ctx.seldepth, score, time, ctx.nodes, nps, hashfull, pv}, alpha, beta);
   else

@@ -83,7 +83,10 @@ int rootTableCut(SearchContext& ctx, Move move, int score, int reported, int dp,
   ctx.pvTable[0].pv[0] = move;
   resetRootScores(ctx);
   if (const int at = rootIndex(ctx, move); at >= 0) ctx.rootScores[at] = reported;
-  if (ctx.allotted == 0 || dp == 1) reportPV(ctx, dp, reported, alpha, beta);
+  if (ctx.allotted == 0 || dp == 1)
+    reportPV(ctx, dp, reported, alpha, beta);
+  else
+    ctx.unprintedCut = {dp, reported, alpha, beta};
   return score;
 }
 
@@ -270,6 +273,8 @@ void prepareSearch(SearchContext& ctx, const SearchLimits& limits) {
     ctx.slotOrder[i] = i;
   }
   ctx.multiPvAlpha = NoScore;
+  ctx.printedDepth = 0;
+  ctx.unprintedCut = {};
   // `pondering` was set by the search thread when it took the search, so a "ponderhit" that
   // arrives before this point is not lost.
   ctx.limits = limits;
@@ -347,6 +352,7 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
   // is played all the same.
   ctx.deadline = realDeadline;
   Move completedBest{}, completedPonder{};
+  int completedDepth = 0;
   for (int d = 1; d <= depthLimit; ++d) {
     const uint32_t iterStart = tickNow();
     if (d >= 2) {
@@ -362,6 +368,7 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
     int score;
     if (!iterate(ctx, d, haveScore, score)) break;
     haveScore = true;
+    completedDepth = d;
     ctx.prevScore = score;
     completedBest = ctx.pvTable[0].pv[0];
     completedPonder = ctx.pvTable[0].pv[1];
@@ -369,7 +376,13 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
     lastDuration = tickNow() - iterStart;
   }
 
-  // 11-13. The final line, the closing figures and the move to play.
+  // 11. The deepest completed iteration, answered by the table, printed no line: print it now,
+  // or the GUI records the move at the depth of the last line it saw.
+  const SearchContext::UnprintedCut cut = ctx.unprintedCut;
+  if (completedDepth > ctx.printedDepth && cut.dp == completedDepth)
+    reportPV(ctx, cut.dp, cut.score, cut.alpha, cut.beta);
+
+  // 12-13. The final line, the closing figures and the move to play.
   rebuildPV(ctx);
   const uint32_t time = elapsedMs(ctx, tickNow());
   if (!ctx.silent)

@@ -121,3 +121,19 @@ TEST(Protocol, MultiPvReportsEveryLineAtEveryDepth) {
     EXPECT_EQ(lines.back().substr(0, 9 + top.size()), "bestmove " + top);
   }
 }
+
+// A timed search whose iterations the table answers prints no line for them but the first; its
+// last line must still show the depth its move rests on, for GUIs and tournament managers record
+// the move at the depth of the last line they saw.
+TEST(Protocol, TheLastLineShowsTheDeepestIterationEvenWhenTheTableAnsweredIt) {
+  EnginePipe e;
+  ASSERT_TRUE(e.send("position startpos moves e2e4 e7e5\n"));
+  ASSERT_GE(msToBestmove(e, "go depth 10", Patient * 4), 0) << e.transcript;
+  std::vector<std::string> lines;
+  ASSERT_GE(msToBestmove(e, "go movetime 30", Patient, &lines), 0) << e.transcript;
+  int lastDepth = 0;
+  for (const std::string& line : lines)
+    if (line.find(" pv ") != std::string::npos) std::sscanf(line.c_str(), "info depth %d", &lastDepth);
+  EXPECT_GE(lastDepth, 10) << e.transcript;
+  EXPECT_EQ(e.waitExit(Patient), 0);
+}
