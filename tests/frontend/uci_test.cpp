@@ -24,13 +24,14 @@ std::string parameterOptions() {
   std::ifstream in(dir.file("params.txt"));
   std::string options;
   for (std::string line; std::getline(in, line);) {
-    std::istringstream words(line);
-    std::string name, eq, slashes, defaultWord, range, dots;
-    int value = 0, defaultValue = 0, min = 0, max = 0;
-    char comma = 0;
-    words >> name >> eq >> value >> slashes >> defaultWord >> defaultValue >> comma >> range >> min >> dots >> max;
-    options += "option name " + name + " type spin default " + std::to_string(defaultValue) + " min " +
-               std::to_string(min) + " max " + std::to_string(max) + "\n";
+    char name[64];
+    int defaultValue = 0, min = 0, max = 0;
+    if (std::sscanf(line.c_str(), "%63s = %*d // default: %d , range: %d .. %d", name, &defaultValue, &min, &max) != 4)
+      continue;
+    char option[128];
+    std::snprintf(option, sizeof option, "option name %s type spin default %d min %d max %d\n", name, defaultValue,
+                  min, max);
+    options += option;
   }
   return options;
 }

@@ -1,7 +1,7 @@
 #include "spsa.h"
 
 #include <algorithm>
-#include <cinttypes>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -73,7 +73,7 @@ std::vector<SpsaStep> drawBatch(const SpsaState& s, int steps) {
   uint64_t random = s.random;
   std::vector<SpsaStep> batch;
   for (int j = 0; j < steps; ++j) {
-    SpsaStep step{s.iteration + j, {}, {}, {}, 0};
+    SpsaStep step{s.iteration + j, {}, {}, {}, 0, 0};
     for (const SpsaParam& p : s.params) {
       const int d = (nextRandom(random) >> 63) ? 1 : -1;
       const double shift = perturbationAt(s, p, step.iteration) * d;
@@ -82,6 +82,7 @@ std::vector<SpsaStep> drawBatch(const SpsaState& s, int steps) {
       step.minus.push_back(roundedInRange(p.value - shift, p));
     }
     step.opening = nextRandom(random);
+    step.randomAfter = random;
     batch.push_back(std::move(step));
   }
   return batch;
@@ -98,9 +99,8 @@ void applyBatch(SpsaState& s, const std::vector<SpsaStep>& steps, const std::vec
       const double c = perturbationAt(s, p, step.iteration);
       p.value += learningRateAt(s, p, step.iteration) * c * result * step.direction[i];
       p.value = std::clamp(p.value, double(p.min), double(p.max));
-      nextRandom(s.random);
     }
-    nextRandom(s.random);  // the opening's draw
+    s.random = step.randomAfter;
     s.iteration = step.iteration + 1;
   }
 }

@@ -35,6 +35,7 @@ struct SpsaStep {
   std::vector<int> direction;  // +1 or -1 per parameter
   std::vector<int32_t> plus, minus;
   uint64_t opening;  // a draw to pick the opening by, modulo the number of openings
+  uint64_t randomAfter;  // the generator once this step is drawn
 };
 
 // The next batch of steps, all from the estimate as it stands; the state is not changed.

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -16,6 +16,7 @@
 #include "eval/personality.h"
 #include "frontend/startup.h"
 #include "referee/game.h"
+#include "platform/regular_file.h"
 #include "platform/replace_file.h"
 #include "spsa.h"
 
@@ -78,14 +79,6 @@ bool parseArgs(int argc, char** argv, Config& c) {
   return !c.statePath.empty();
 }
 
-bool readFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
-  return bool(in);
-}
-
 // The parameters an evaluation or search term reads: MobilityPercent takes effect only in the
 // tables built at start-up, PawnAttackWeightMP nowhere, so play cannot tell their values apart.
 bool playable(const Param& p) { return p.name != "MobilityPercent" && p.name != "PawnAttackWeightMP"; }
@@ -97,15 +90,14 @@ bool initState(const Config& c, SpsaState& s, std::string& error) {
   s.tc = c.tc;
   s.iterations = c.iterations;
   s.random = uint64_t(c.seed);
-  std::string wanted = "," + c.params + ",";
-  for (const Param* p : allParams()) {
-    const bool named = wanted.find("," + p->name + ",") != std::string::npos;
-    if (named || (c.params == "all" && playable(*p))) {
+  const bool all = c.params == "all";
+  std::set<std::string> named;
+  std::istringstream list(c.params);
+  for (std::string name; std::getline(list, name, ',');) named.insert(name);
+  for (const Param* p : allParams())
+    if (all ? playable(*p) : named.erase(p->name) == 1)
       s.params.push_back(startingParam(p->name, getParam(*p), p->min, p->max, c.rate));
-      if (named) wanted.erase(wanted.find("," + p->name + ","), p->name.size() + 1);
-    }
-  }
-  if (c.params != "all" && wanted != ",") return error = "no such parameter in " + wanted, false;
+  if (!all && !named.empty()) return error = "no such parameter: " + *named.begin(), false;
   return true;
 }
 
@@ -181,7 +173,7 @@ int run(const Config& c) {
     std::printf("%zu parameters, %lld steps planned, games at %s\n", s.params.size(), (long long)s.iterations, s.tc.c_str());
     return 0;
   }
-  if (!readFile(c.statePath, text) || !parseState(text, s, error))
+  if (!readRegularFile(c.statePath.c_str(), 1 << 20, text) || !parseState(text, s, error))
     return std::fprintf(stderr, "velmar-spsa: %s: %s\n", c.statePath.c_str(), error.empty() ? "cannot read" : error.c_str()), 1;
   for (const SpsaParam& p : s.params)
     if (!findParam(p.name)) return std::fprintf(stderr, "velmar-spsa: no parameter %s\n", p.name.c_str()), 1;
