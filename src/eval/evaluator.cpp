@@ -23,13 +23,6 @@ constexpr uint64_t materialFields(int colour) {
   return mask;
 }
 
-// Skill noise: a small generator per thread, so evaluators never share state.
-int noiseRandom() {
-  thread_local uint32_t x = uint32_t(tickCount()) ^ 0x5bd1e995u;
-  x = x * 214013u + 2531011u;
-  return int((x >> 16) & 32767);
-}
-
 // Starts the scattered loads the terms will make, so that they overlap each other and the work
 // before them: the pawn entry, and each slider's attack set under the look-through occupancy
 // its term uses.
@@ -102,9 +95,16 @@ BitEval::BitEval()
   if (!cacheKeys_ || !cache_) cacheEntries_ = 0;
   if (!pawnTable_) pawnEntries_ = 0;
   copyKpk(kpk_, builtinKpk());
+  noiseState_ = uint32_t(tickCount()) ^ 0x5bd1e995u;  // a Skill below 100 errs differently every run
 }
 
 BitEval::~BitEval() = default;
+
+// The noise's own small generator, so evaluators never share state.
+int BitEval::noiseRandom() {
+  noiseState_ = noiseState_ * 214013u + 2531011u;
+  return int((noiseState_ >> 16) & 32767);
+}
 
 void BitEval::clearCache() {
   if (cacheEntries_) std::fill(cacheKeys_.get(), cacheKeys_.get() + cacheEntries_, 0);
@@ -148,7 +148,10 @@ int BitEval::evaluate(const Board& b, int alpha, int beta) {
   if (blended) {
     // 20-22. Centipawns for the side to move, noise for a weakened engine, clamped.
     score = b.st.turn == White ? *blended : -*blended;
-    if (skill < 100) score += (100 - skill) * (noiseRandom() % 201 - 100);
+    if (levelNoise >= 0)
+      score += levelNoise * (noiseRandom() % 201 - 100) / 100;
+    else if (skill < 100)
+      score += (100 - skill) * (noiseRandom() % 201 - 100);
     score = std::clamp(score, -MaxScore, MaxScore);
   }
   // 23. Remember it with the king dangers the search reads.

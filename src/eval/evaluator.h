@@ -96,6 +96,10 @@ class BitEval {
   // Penalties the kings took in the last full evaluation (read by the quiescence search).
   int kingDanger(int colour) const { return danger_[colour]; }
   int skill = 100;  // below 100 adds noise to every score
+  // A chosen strength's noise, up to this many centipawns either way; it overrides `skill`'s.
+  // -1: none, `skill` decides.
+  int levelNoise = -1;
+  void seedNoise(uint32_t seed) { noiseState_ = seed; }
 
  private:
   // The blended score in centipawns from White's view; none for a drawn KPK position.
@@ -116,4 +120,6 @@ class BitEval {
   EvalState s_;
   int danger_[2] = {};
   KpkBitbase kpk_;
+  int noiseRandom();
+  uint32_t noiseState_;
 };

@@ -179,5 +179,6 @@ void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::v
     print("bestmove %s\n", packedToUci(fromBook).c_str());
     return;
   }
+  if (settings.limitStrength) limitStrength(limits, settings.uciElo, settings.strengthSeed);
   engine.handOff("search", limits);
 }

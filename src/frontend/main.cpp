@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   // "velmar bench [depth]": the search's signature and speed, then exit.
   if (argc >= 2 && std::strcmp(argv[1], "bench") == 0) {
     initEngineTables();
+  drawStrengthSeed(engineSettings);
     benchCommand(argc >= 3 ? std::max(1, std::atoi(argv[2])) : BenchDepth);
     return 0;
   }

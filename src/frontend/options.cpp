@@ -8,6 +8,7 @@
 #include <new>
 
 #include "board/board.h"
+#include "board/prng.h"
 #include "eval/params.h"
 #include "eval/personality.h"
 #include "frontend/tokens.h"
@@ -52,7 +53,8 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 // The options the "uci" reply declares.
 constexpr const char* declaredOptions[] = {"Hash",    "Ponder",        "Skill",           "MultiPV",
                                            "OwnBook", "GaviotaTbPath", "GaviotaTbCache",  "TBUsage",
-                                           "PersonalityFile", "Move Overhead"};
+                                           "PersonalityFile", "Move Overhead", "UCI_LimitStrength",
+                                           "UCI_Elo"};
 
 // GUIs write option names in any capitalisation: the exact name first, then a declared option or
 // a parameter that differs from it only in case. A name that matches nothing stays as sent.
@@ -168,6 +170,16 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     // Read by the next timed "go" only: no search needs to wait.
     settings.moveOverhead = clampedNumber(value, 0, MaxMoveOverheadMs);
     print("info string Move Overhead set to %d ms\n", settings.moveOverhead);
+  } else if (name == "UCI_LimitStrength") {
+    engine.stopAndWait();
+    settings.limitStrength = value == "true";
+    print("info string Strength limit %s\n", settings.limitStrength ? "enabled" : "disabled");
+    clearHash(g);  // what a search at one strength stored would play at another
+  } else if (name == "UCI_Elo") {
+    engine.stopAndWait();
+    settings.uciElo = clampedNumber(value, MinStrengthElo, MaxStrengthElo);
+    print("info string UCI_Elo set to %d\n", settings.uciElo);
+    clearHash(g);
   } else if (Param* p = findParam(name)) {
     // Hidden options: the evaluation and search parameters, by their names. The board counts
     // its material in the piece values, so a new value waits for the search and recounts.
@@ -186,6 +198,10 @@ void loadPersonalityCommand(ThinkThread& engine, const std::vector<std::string>&
   engine.stopAndWait();  // the file may change piece values the board counts with
   if (!loadPersonality(path.c_str())) print("error loading personality <= `%s'\n", path.c_str());
   recountMaterial(engine.context());
+}
+
+void drawStrengthSeed(EngineSettings& settings) {
+  settings.strengthSeed = uint32_t(random15()) << 15 | uint32_t(random15());
 }
 
 void savePersonalityCommand(const std::vector<std::string>& t) {

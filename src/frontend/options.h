@@ -14,3 +14,7 @@ bool openTablebases(SearchContext& g, const EngineSettings& settings);
 void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::vector<std::string>& tokens);
 void loadPersonalityCommand(ThinkThread& engine, const std::vector<std::string>& tokens);
 void savePersonalityCommand(const std::vector<std::string>& tokens);
+
+// A new seed for a weakened engine's choices, from the process's generator: each game differs,
+// and a run seeded alike plays alike.
+void drawStrengthSeed(EngineSettings& settings);

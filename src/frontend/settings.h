@@ -1,7 +1,10 @@
 // The front end's option values, kept for the whole run.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "search/strength.h"
 
 // Covers the GUI, the pipe and a busy machine's scheduling at fast time controls.
 constexpr int DefaultMoveOverheadMs = 50;
@@ -15,6 +18,9 @@ struct EngineSettings {
   bool ownBook = true;   // on: a timed "go" asks the opening book first
   int tbUsage = 2;       // 0 never, 1 root, 2 always
   int moveOverhead = DefaultMoveOverheadMs;  // milliseconds lost per move outside the search
+  bool limitStrength = false;  // on: UCI_Elo decides how well the engine plays, Skill is ignored
+  int uciElo = MinStrengthElo;
+  uint32_t strengthSeed = 0;   // drawn anew for every game, so that a weakened engine varies
 };
 
 // Process-wide: written by the command loop only, between searches.

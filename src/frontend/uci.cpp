@@ -33,7 +33,8 @@ constexpr const char* uciReply =
     "option name TBUsage type combo default always var never var root var always\n"
     "option name OwnBook type check default true\n"
     "option name PersonalityFile type string default\n"
-    "option name Move Overhead type spin min 0 max 5000 default 50\n";
+    "option name Move Overhead type spin min 0 max 5000 default 50\n"
+    "option name UCI_LimitStrength type check default false\n";
 
 #ifdef VELMAR_TUNING_OPTIONS
 constexpr bool paramsAsOptions = true;
@@ -45,6 +46,10 @@ constexpr bool paramsAsOptions = false;
 // tuning frameworks, which set only the options an engine declares, can reach them.
 void uciCommand() {
   std::string reply = uciReply;
+  char elo[96];
+  std::snprintf(elo, sizeof elo, "option name UCI_Elo type spin min %d max %d default %d\n", MinStrengthElo,
+                MaxStrengthElo, MinStrengthElo);
+  reply += elo;
   if (paramsAsOptions) {
     for (const Param* p : allParams()) {
       char line[128];
@@ -69,6 +74,7 @@ void newGame(ThinkThread& engine) {
   for (PlyRecord& row : g.pvTable) row = PlyRecord{};
   std::memset(g.historyTable, 0, sizeof g.historyTable);
   g.tt.clear();
+  drawStrengthSeed(engineSettings);
   print("info string Starting new game, hash table cleared\n");
 }
 

@@ -7,6 +7,14 @@
 
 #include "board/move.h"
 
+// How a search at a chosen strength errs; all zero at full strength.
+struct Weakening {
+  int32_t marginCp = 0;  // each root move gets a bonus of up to this much, drawn from the seed
+  int32_t noiseCp = 0;   // every evaluation errs by up to this much either way
+  uint32_t seed = 0;     // the same seed, position and limits give the same move
+  bool on = false;
+};
+
 struct SearchLimits {
   std::vector<Move> searchMoves;  // root moves to consider; empty means all
   int32_t mate = 0;               // stop once a mate in exactly this many moves is found
@@ -21,4 +29,5 @@ struct SearchLimits {
   // got round to it. None: from the start of the search.
   std::optional<uint32_t> startTick;
   uint16_t multiPv = 1;
+  Weakening weakening;
 };

@@ -99,6 +99,17 @@ void printCurrentMove(SearchContext& ctx, int dp, Move m, int index) {
   ctx.lastCurrmoveTime = now;
 }
 
+// A weakened search's handicap for root move `m`: a bonus drawn from the seed, the position and
+// the move, so that among moves within the margin of the best the luckiest is played.
+int rootBonus(const SearchContext& ctx, Move m) {
+  const Weakening& w = ctx.limits.weakening;
+  if (w.marginCp <= 0 || ctx.multiPvCount > 1) return 0;
+  uint64_t x = ctx.board.hash ^ (uint64_t{w.seed} << 32) ^ (uint64_t(m.from) << 8 | m.to) ^ uint64_t(m.promotion) << 16;
+  x = (x ^ (x >> 33)) * 0xff51afd7ed558ccdULL;
+  x = (x ^ (x >> 33)) * 0xc4ceb9fe1a85ec53ULL;
+  return int((x ^ (x >> 33)) % uint64_t(w.marginCp + 1));
+}
+
 // The deadline may move later when the best move's score drops, but never past what the clock
 // allows.
 uint32_t extendedDeadline(const SearchContext& ctx) {
@@ -170,7 +181,7 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
 
   // 7. Search every root move. Each depth shows its own lines: the weakest line of the last
   // depth is no bar to entering this one's.
-  int best = NoScore;
+  int best = NoScore, bestSearched = NoScore;
   ctx.multiPvAlpha = NoScore;
   const Bitboard candidates = discoveredCheckCandidates(b);
   const uint32_t savedDeadline = ctx.deadline;
@@ -188,22 +199,28 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
     // 8.5 Extensions.
     const bool checks = givesCheck(b, m, candidates);
     const int child = childDepth(b, m, depth, checks, false);
-    // 8.6-8.8 Principal-variation search of the move.
+    // 8.6-8.8 Principal-variation search of the move; a weakened search lowers the window by
+    // the move's bonus and adds the bonus to what the move scores, mates excepted.
+    const int bonus = rootBonus(ctx, m);
+    const int low = std::max(alpha - bonus, NoScore), high = std::max(beta - bonus, low + 1);
     const uint64_t nodesBefore = ctx.nodes;
     UndoInfo undo;
     const uint32_t mask = makeMove(b, m, undo, checks);
     historyPush(ctx.history, b.hash, b.st.fiftyCounter == 0);
-    int score = alpha + 1;
-    if (i >= ctx.multiPvCount) score = -searchNonPV(ctx, child, 1, -alpha - 1, true);
-    if (i < ctx.multiPvCount || score > alpha) score = -searchPV(ctx, child, 1, -beta, -alpha);
+    int score = low + 1;
+    if (i >= ctx.multiPvCount) score = -searchNonPV(ctx, child, 1, -low - 1, true);
+    if (i < ctx.multiPvCount || score > low) score = -searchPV(ctx, child, 1, -high, -low);
     historyPop(ctx.history);
     unmakeMove(b, mask, undo);
     ctx.rootNodes[i] = ctx.nodes - nodesBefore;
     // 8.9 An interrupted move proves nothing.
     if (ctx.stopSearch) return alpha;
+    const int searched = score;
+    if (!isTableMate(score)) score = std::min(score + bonus, ReportedMateBound - 1);
     // 8.10 A new best move.
     if (score <= best) continue;
     best = score;
+    bestSearched = searched;
     if (score <= alpha) continue;
     row0.pv[0] = m;
     const Move* below = ctx.pvTable[1].pv;
@@ -211,7 +228,7 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
       row0.pv[col] = below[col];
       if (isNullMove(below[col])) break;
     }
-    reportPV(ctx, dp, score, origAlpha, beta);
+    reportPV(ctx, dp, searched, origAlpha - bonus, beta - bonus);
     alpha = score;
     ctx.rootScores[i] = score;
     bool outOfTime = false;
@@ -241,11 +258,12 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
     const MultiPvSlot& top = ctx.slots[ctx.slotOrder[0]];
     row0.pv[0] = top.firstMove;
     row0.pv[1] = top.ponderMove;
-    best = top.score;
+    best = bestSearched = top.score;
   }
-  if (best <= origAlpha) reportPV(ctx, dp, best, origAlpha, beta);
+  if (best <= origAlpha) reportPV(ctx, dp, bestSearched, origAlpha - (best - bestSearched), beta);
   // The root's result holds for the listed moves only; stored, it would speak for all of them.
-  if (!isNullMove(row0.pv[0]) && !ctx.rootRestricted) {
+  // A weakened root's scores carry the bonuses: they are no position's value.
+  if (!isNullMove(row0.pv[0]) && !ctx.rootRestricted && ctx.limits.weakening.marginCp == 0) {
     const Bound bound = best <= origAlpha ? BoundUpper : best < beta ? BoundExact : BoundLower;
     ctx.tt.store(b.hash, 0, dp, bound, best, row0.pv[0]);
   }
@@ -278,6 +296,12 @@ void prepareSearch(SearchContext& ctx, const SearchLimits& limits) {
   // `pondering` was set by the search thread when it took the search, so a "ponderhit" that
   // arrives before this point is not lost.
   ctx.limits = limits;
+  if (ctx.evaluator) {
+    // A chosen strength errs the same way each time in the same position.
+    const Weakening& w = limits.weakening;
+    ctx.evaluator->levelNoise = w.on ? w.noiseCp : -1;
+    if (w.on) ctx.evaluator->seedNoise(w.seed ^ uint32_t(ctx.board.hash) ^ uint32_t(ctx.board.hash >> 32));
+  }
   ctx.tt.newSearch();
   ctx.nodes = ctx.tbhits = 0;
   ctx.nodeBudget = 0;
@@ -338,7 +362,7 @@ bool iterate(SearchContext& ctx, int d, bool haveScore, int& score) {
 
 }  // namespace
 
-void think(SearchContext& ctx, const SearchLimits& limits) {
+Move think(SearchContext& ctx, const SearchLimits& limits) {
   // 1-9. A clean start: clock, slots, limits, table generation, root list, tables.
   prepareSearch(ctx, limits);
   const uint32_t realDeadline = ctx.startTime + (ctx.allotted ? ctx.allotted : NoTimeLimit);
@@ -414,4 +438,5 @@ void think(SearchContext& ctx, const SearchLimits& limits) {
     print("bestmove %s ponder %s\n", moveToUci(best).c_str(), moveToUci(ponder).c_str());
   else
     print("bestmove %s\n", moveToUci(best).c_str());
+  return best;
 }

@@ -4,7 +4,8 @@
 #include "search/context.h"
 #include "search/limits.h"
 
-void think(SearchContext& ctx, const SearchLimits& limits);
+// Returns the move it answered with (null when there is none).
+Move think(SearchContext& ctx, const SearchLimits& limits);
 int rootSearch(SearchContext& ctx, int depth, int alpha, int beta);
 
 // Completes row 0 of the PV from the table and writes its text; cuts it at the first bad move.

@@ -67,6 +67,20 @@ TEST(Protocol, InfiniteSearchAnswersWhileItRunsAndStopsAtOnce) {
   EXPECT_EQ(e.waitExit(Patient), 0);
 }
 
+// A weakened search ends by its node budget, or is cut by "stop" before: either way the move
+// comes at once when asked for.
+TEST(Protocol, AWeakenedSearchStopsAtOnce) {
+  EnginePipe e;
+  ASSERT_TRUE(e.send("setoption name UCI_LimitStrength value true\nposition startpos moves e2e4\n"));
+  for (const char* elo : {"1350", "2550"}) {
+    ASSERT_TRUE(e.send(std::string("setoption name UCI_Elo value ") + elo + "\n"));
+    ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
+    std::this_thread::sleep_for(Ms(20));
+    ASSERT_TRUE(e.send("stop\n"));
+    EXPECT_GE(msUntil(e, "bestmove ", Prompt, nullptr), 0) << elo << ":\n" << e.transcript;
+  }
+}
+
 TEST(Protocol, PonderingAndInfiniteSearchesHoldBestmoveUntilReleased) {
   struct Case {
     const char* setup;
