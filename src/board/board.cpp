@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/bitboard.h"
+#include "board/chess960.h"
 #include "board/keys.h"
 #include "board/oldboard.h"
 #include "platform/console.h"
@@ -86,17 +87,11 @@ void boardFromOld(Board& b, const OldBoard& ob, int side) {
     else
       b.pieces(p, c) |= bitOf(sq);
   }
-  // A right exists only when the FEN granted it, the king is unmoved and the rook on its corner.
+  // A right exists only when the FEN granted it, the king is unmoved and the rook unmoved (on
+  // its corner in the standard game).
   for (int c = White; c <= Black; ++c) {
-    uint8_t noCastle = c == White ? NoCastleWhite : NoCastleBlack;
-    int kingSq = b.st.kingSquare[c];
-    if ((ob.flagsEp & noCastle) || (ob.squares[kingSq] & OldMoved)) continue;
-    int row = c == White ? 7 : 0;
-    uint8_t rook = uint8_t(Rook | (c == Black ? OldBlack : 0));
-    uint8_t rights = 0;
-    if (ob.squares[makeSquare(row, 7)] == rook) rights |= 0x08;
-    if (ob.squares[makeSquare(row, 0)] == rook) rights |= 0x10;
-    b.st.castRights[c] = rights;
+    const int kingSide = castlingRookFile(ob, c, true), queenSide = castlingRookFile(ob, c, false);
+    b.st.castRights[c] = uint8_t((kingSide + 1) | (queenSide + 1) << 4);
   }
   b.st.check = ob.check & 1;
   b.st.ep = uint8_t(oldEp(ob));
@@ -107,14 +102,25 @@ void boardFromOld(Board& b, const OldBoard& ob, int side) {
 
 namespace {
 
+// Whether the rook of colour c on `file` of its home row has no other rook of c outside it.
+bool outermostRook(const Board& b, int c, int file, bool kingSide) {
+  const int row = c == White ? 7 : 0;
+  const Bitboard outside = rankSpan(makeSquare(row, file), makeSquare(row, kingSide ? 7 : 0)) & ~bitOf(makeSquare(row, file));
+  return !(b.pieces(Rook, c) & outside);
+}
+
+// KQkq, with a rook's file letter where K or Q would name another rook (in Chess960, the
+// outermost rook of a wing is K or Q; in the standard game, only the corner rook is).
 std::string castlingText(const Board& b) {
   std::string s;
   for (int c = White; c <= Black; ++c) {
     int rights = b.st.castRights[c];
     char base = c == White ? 'A' : 'a';
     int kingSide = rights & 15, queenSide = rights >> 4;
-    if (kingSide) s += kingSide == 8 ? char(base + 'K' - 'A') : char(base + kingSide - 1);
-    if (queenSide) s += queenSide == 1 ? char(base + 'Q' - 'A') : char(base + queenSide - 1);
+    const bool kLetter = chess960 ? kingSide && outermostRook(b, c, kingSide - 1, true) : kingSide == 8;
+    const bool qLetter = chess960 ? queenSide && outermostRook(b, c, queenSide - 1, false) : queenSide == 1;
+    if (kingSide) s += kLetter ? char(base + 'K' - 'A') : char(base + kingSide - 1);
+    if (queenSide) s += qLetter ? char(base + 'Q' - 'A') : char(base + queenSide - 1);
   }
   return s.empty() ? "-" : s;
 }

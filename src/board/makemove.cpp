@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/attacks.h"
+#include "board/chess960.h"
 #include "board/keys.h"
 
 bool kingAttacked(const Board& b, int c) {
@@ -110,6 +111,32 @@ void moveKing(Board& b, Saver& s, Move m, int c) {
   b.pieces(Rook, c) ^= swap;
 }
 
+// Chess960 castling, the move written as the king taking its rook: king and rook may each stay,
+// swap or land where the other stood, so both leave before either arrives, and each square is
+// saved once, with what stood there first.
+void castleAnyStart(Board& b, Saver& s, Move m, int c) {
+  CastlingPath p;
+  castlingPath(b, !(m.flags & MoveCastleLong), p);
+  s.word(WordOccupied + c);
+  s.word(2 * Rook + c);
+  const int squares[4] = {p.kingFrom, p.rookFrom, p.kingTo, p.rookTo};
+  for (int i = 0; i < 4; ++i) {
+    bool seen = false;
+    for (int j = 0; j < i; ++j) seen |= squares[j] == squares[i];
+    if (!seen) s.square(squares[i]);
+  }
+  const uint8_t king = b.mailbox[p.kingFrom], rook = b.mailbox[p.rookFrom];
+  b.mailbox[p.kingFrom] = b.mailbox[p.rookFrom] = 0;
+  b.mailbox[p.kingTo] = king;
+  b.mailbox[p.rookTo] = rook;
+  b.hash ^= pieceKey(c, King, p.kingFrom) ^ pieceKey(c, King, p.kingTo) ^ pieceKey(c, Rook, p.rookFrom) ^
+            pieceKey(c, Rook, p.rookTo);
+  b.occupied(c) = (b.occupied(c) & ~bitOf(p.kingFrom) & ~bitOf(p.rookFrom)) | bitOf(p.kingTo) | bitOf(p.rookTo);
+  b.pieces(Rook, c) = (b.pieces(Rook, c) & ~bitOf(p.rookFrom)) | bitOf(p.rookTo);
+  b.st.kingSquare[c] = uint8_t(p.kingTo);
+  setCastleRights(b, c, 0);
+}
+
 void movePiece(Board& b, Saver& s, Move m, int c, int p) {
   s.word(2 * p + c);
   b.hash ^= pieceKey(c, p, m.from);
@@ -156,16 +183,19 @@ uint32_t play(Board& b, Move m, UndoInfo* u, int checkHint) {
 
   if (isCapture(m)) capture(b, s, m, o);
 
-  s.square(m.from);
-  s.square(m.to);
-  s.word(WordOccupied + c);
-  b.mailbox[m.to] = m.promotion ? mailboxCode(c, m.promotion) : code;
-  b.mailbox[m.from] = 0;
-
-  if (p == King)
-    moveKing(b, s, m, c);
-  else
-    movePiece(b, s, m, c, p);
+  if (chess960 && isCastle(m)) {
+    castleAnyStart(b, s, m, c);
+  } else {
+    s.square(m.from);
+    s.square(m.to);
+    s.word(WordOccupied + c);
+    b.mailbox[m.to] = m.promotion ? mailboxCode(c, m.promotion) : code;
+    b.mailbox[m.from] = 0;
+    if (p == King)
+      moveKing(b, s, m, c);
+    else
+      movePiece(b, s, m, c, p);
+  }
 
   if (b.st.ep) {
     b.hash ^= zobristEp[b.st.ep];

@@ -1,6 +1,7 @@
 #include "board/movegen.h"
 
 #include "board/attacks.h"
+#include "board/chess960.h"
 #include "board/makemove.h"
 #include "board/see.h"
 
@@ -150,6 +151,15 @@ inline int addPawnMoves(const GenState& g, int s, Bitboard targets, Bitboard epB
   return n;
 }
 
+// Chess960 castling, king side first; legal as generated.
+int addCastling960(const Board& b, Move* out, int n) {
+  for (const bool kingSide : {true, false}) {
+    CastlingPath p;
+    if (canCastle960(b, kingSide) && castlingPath(b, kingSide, p)) out[n++] = castlingMove(p, kingSide);
+  }
+  return n;
+}
+
 inline int addPieceMoves(const GenState& g, int s, Bitboard targets, Move* out, int n) {
   while (targets) {
     const int to = popLowest(targets);
@@ -277,9 +287,12 @@ int generateMoves(const Board& b, Move* out, int32_t* scores, const HistoryTable
 
   const Bitboard enemyMap = attackMap(b, g.o);
   const Bitboard kingTargets = kingAttacks[g.k] & ~g.own & ~enemyMap & ~bitOf(b.st.kingSquare[g.o]);
+  // A Chess960 king may castle with no other move: its path can be the square it stands on.
+  if (chess960 && !g.inCheck) n = addCastling960(b, out, n);
   if (kingTargets) {
     // Castling needs f1/d1 free of attack, a king target in its own right, so it only exists here.
-    if (!g.inCheck) n = addCastling(b, out, n, [enemyMap](int s) { return (enemyMap & bitOf(s)) != 0; });
+    if (!g.inCheck && !chess960)
+      n = addCastling(b, out, n, [enemyMap](int s) { return (enemyMap & bitOf(s)) != 0; });
     Bitboard t = kingTargets;
     while (t) {
       const int to = popLowest(t);
@@ -362,9 +375,10 @@ int generateQuiet(const Board& b, Move* out) {
   Bitboard t = kingAttacks[k] & ~occupancy;
   while (t) out[n++] = Move{uint8_t(k), uint8_t(popLowest(t)), 0, 0};
 
-  if (!b.st.check) {
+  if (chess960)
+    n = addCastling960(b, out, n);
+  else if (!b.st.check)
     n = addCastling(b, out, n, [&b, o, occupancy](int s) { return attackersOf(b, s, o, occupancy) != 0; });
-  }
   return n;
 }
 

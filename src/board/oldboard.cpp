@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "board/chess960.h"
 #include "board/keys.h"
 #include "board/refgen.h"
 #include "platform/console.h"
@@ -74,7 +75,16 @@ bool readPlacement(OldBoard& ob, Text& p) {
 
 // A king or rook away from its starting square can never castle, so it carries the moved bit
 // from the start; a king placed where castling would have put it means that side has castled.
+// In Chess960 any king or rook on its home row may still castle; the castling field decides.
 void markPlacedPieces(OldBoard& ob) {
+  if (chess960) {
+    for (int sq = 0; sq < 64; ++sq) {
+      uint8_t& b = ob.squares[sq];
+      const bool home = rowOf(sq) == (oldColour(b) == White ? 7 : 0);
+      if ((oldPiece(b) == Rook || oldPiece(b) == King) && !home) b |= OldMoved;
+    }
+    return;
+  }
   for (int sq = 0; sq < 64; ++sq) {
     uint8_t& b = ob.squares[sq];
     int colour = oldColour(b);
@@ -88,9 +98,62 @@ void markPlacedPieces(OldBoard& ob) {
   }
 }
 
+// The file of colour's king on its home row, -1 when it stands elsewhere.
+int homeKingFile(const OldBoard& ob, int colour) {
+  const int row = colour == White ? 7 : 0;
+  for (int file = 0; file < 8; ++file)
+    if (oldPiece(ob.squares[makeSquare(row, file)]) == King && oldColour(ob.squares[makeSquare(row, file)]) == colour)
+      return file;
+  return -1;
+}
+
+// The outermost unmoved rook of colour's home row on one wing of file `kingFile`, -1 when none.
+int outermostRookFile(const OldBoard& ob, int colour, int kingFile, bool kingSide) {
+  const int row = colour == White ? 7 : 0;
+  const int step = kingSide ? -1 : 1;
+  for (int file = kingSide ? 7 : 0; file != kingFile; file += step)
+    if (ob.squares[makeSquare(row, file)] == oldByte(colour, Rook)) return file;
+  return -1;
+}
+
+// Chess960 castling field, Shredder-FEN (rook files, "HAha") and X-FEN ("KQkq" for the outermost
+// rook of a wing) alike. A letter whose rook is not there grants nothing; of two rooks granted on
+// one wing the outer one keeps the right. Every other home-row rook is marked as moved.
+void readCastling960(OldBoard& ob, Text& p) {
+  int granted[2][2] = {{-1, -1}, {-1, -1}};  // [colour][0 king side, 1 queen side]: rook file
+  skipBlanks(p);
+  for (;; ++p) {
+    const unsigned char c = *p;
+    if (c == '-') {
+      granted[White][0] = granted[White][1] = granted[Black][0] = granted[Black][1] = -1;
+      continue;
+    }
+    const unsigned char l = lowerCase(c);
+    if (l < 'a' || l > 'q') break;
+    const int colour = c == l ? Black : White, kingFile = homeKingFile(ob, colour);
+    if (kingFile < 0) continue;
+    int file = -1;
+    if (l == 'k' || l == 'q') file = outermostRookFile(ob, colour, kingFile, l == 'k');
+    if (l <= 'h' && ob.squares[makeSquare(colour == White ? 7 : 0, l - 'a')] == oldByte(colour, Rook)) file = l - 'a';
+    if (file < 0 || file == kingFile) continue;
+    const int wing = file > kingFile ? 0 : 1;
+    int& kept = granted[colour][wing];
+    if (kept < 0 || (wing == 0 ? file > kept : file < kept)) kept = file;
+  }
+  for (int colour : {White, Black}) {
+    const int row = colour == White ? 7 : 0;
+    for (int file = 0; file < 8; ++file) {
+      uint8_t& b = ob.squares[makeSquare(row, file)];
+      if (b == oldByte(colour, Rook) && file != granted[colour][0] && file != granted[colour][1]) b |= OldMoved;
+    }
+    if (granted[colour][0] < 0 && granted[colour][1] < 0) ob.flagsEp |= colour == White ? NoCastleWhite : NoCastleBlack;
+  }
+}
+
 // Castling field: letters a..q in either case; KQkq and the outer-rook letters H/A grant
 // rights, the other letters of that range are ignored, "-" withdraws every grant.
 void readCastling(OldBoard& ob, Text& p) {
+  if (chess960) return readCastling960(ob, p);
   bool grant[2][2] = {};  // [colour][0 king side, 1 queen side]
   skipBlanks(p);
   for (;; ++p) {
@@ -196,19 +259,16 @@ void appendRow(std::string& out, int row, const OldBoard* ob) {
   out += '\n';
 }
 
-// King-side and queen-side rights as a Board would derive them: the king and the corner rook
-// unmoved, and the side not barred from castling.
-void castlingRights(const OldBoard& ob, int colour, bool& kingSide, bool& queenSide) {
-  kingSide = queenSide = false;
-  if (ob.flagsEp & (colour == White ? NoCastleWhite : NoCastleBlack)) return;
-  const uint8_t* sq = ob.squares;
-  int homeRow = colour == White ? 7 : 0;
-  if (sq[ob.kingSquare[colour]] != oldByte(colour, King)) return;  // missing or moved king
-  kingSide = sq[makeSquare(homeRow, 7)] == oldByte(colour, Rook);
-  queenSide = sq[makeSquare(homeRow, 0)] == oldByte(colour, Rook);
-}
-
 }  // namespace
+
+int castlingRookFile(const OldBoard& ob, int colour, bool kingSide) {
+  if (ob.flagsEp & (colour == White ? NoCastleWhite : NoCastleBlack)) return -1;
+  const int king = ob.kingSquare[colour];
+  if (ob.squares[king] != oldByte(colour, King) || rowOf(king) != (colour == White ? 7 : 0)) return -1;  // moved
+  if (chess960) return outermostRookFile(ob, colour, fileOf(king), kingSide);
+  const int corner = kingSide ? 7 : 0;
+  return ob.squares[makeSquare(rowOf(king), corner)] == oldByte(colour, Rook) ? corner : -1;
+}
 
 void resetOldBoard(OldBoard& ob) {
   constexpr int backRank[8] = {Rook, Knight, Bishop, Queen, King, Bishop, Knight, Rook};
@@ -321,10 +381,17 @@ std::string oldBoardToFen(const OldBoard& ob, int side) {
 
   std::string rights;
   for (int colour : {White, Black}) {
-    bool kingSide, queenSide;
-    castlingRights(ob, colour, kingSide, queenSide);
-    if (kingSide) rights += colour == White ? 'K' : 'k';
-    if (queenSide) rights += colour == White ? 'Q' : 'q';
+    for (const bool kingSide : {true, false}) {
+      const int file = castlingRookFile(ob, colour, kingSide);
+      if (file < 0) continue;
+      // X-FEN: the outermost rook of a wing is K or Q, one with another rook outside it its file.
+      bool outermost = true;
+      for (int f = kingSide ? 7 : 0; f != file; f += kingSide ? -1 : 1)
+        outermost &= oldPiece(ob.squares[makeSquare(rowOf(ob.kingSquare[colour]), f)]) != Rook ||
+                     oldColour(ob.squares[makeSquare(rowOf(ob.kingSquare[colour]), f)]) != colour;
+      const char letter = outermost ? (kingSide ? 'k' : 'q') : fileLetters[file];
+      rights += colour == White ? char(letter - 'a' + 'A') : letter;
+    }
   }
   fen += rights.empty() ? "-" : rights;
 

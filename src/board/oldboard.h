@@ -49,6 +49,11 @@ void recomputeOldBoard(OldBoard& ob, int side, bool withEp);
 // field that names no pawn which could just have made a double step is dropped.
 bool parseFen(OldBoard& ob, const char* text, int* sideToMove, int* moveNumber);
 
+// The file of the rook colour may castle with on that wing, -1 when it has no such right: the
+// king unmoved on its home row, the side not barred, an unmoved rook there (the corner one in the
+// standard game).
+int castlingRookFile(const OldBoard& ob, int colour, bool kingSide);
+
 // Five FEN fields (no move number), the same format boardToFen writes.
 std::string oldBoardToFen(const OldBoard& ob, int side);
 

@@ -3,9 +3,11 @@
 // mover's king is then attacked. Slow and plain on purpose; it only has to be obviously right.
 #include "board/refgen.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "board/chess960.h"
 #include "board/keys.h"
 
 namespace {
@@ -91,6 +93,21 @@ void castlingRookSquares(int kingFrom, int kingTo, int& rookFrom, int& rookTo) {
   rookTo = queenSide ? kingTo + 1 : kingTo - 1;
 }
 
+// Where king and rook go when a move from -> to castles. In Chess960 the move is the king
+// taking its own rook, and the pieces land on the g- and f-files (c- and d-files on the queen's
+// wing) wherever they started.
+void castlingSquares(int from, int to, int& kingTo, int& rookFrom, int& rookTo) {
+  if (!chess960) {
+    kingTo = to;
+    castlingRookSquares(from, to, rookFrom, rookTo);
+    return;
+  }
+  const bool queenSide = fileOf(to) < fileOf(from);
+  kingTo = makeSquare(rowOf(from), queenSide ? 2 : 6);
+  rookFrom = to;
+  rookTo = makeSquare(rowOf(from), queenSide ? 3 : 5);
+}
+
 // What kind of move from -> to is on this board, read from the squares rather than trusted from
 // the caller: capture, en passant (a pawn moving diagonally onto an empty square), castling (a
 // king stepping two files).
@@ -98,8 +115,9 @@ uint8_t moveFlagsOn(const OldBoard& ob, int from, int to) {
   int piece = oldPiece(ob.squares[from]);
   bool targetEmpty = isEmptyByte(ob.squares[to]);
   if (piece == Pawn && fileOf(from) != fileOf(to) && targetEmpty) return RefCapture | RefEnPassant;
-  if (piece == King && std::abs(fileOf(to) - fileOf(from)) == 2)
-    return fileOf(to) < fileOf(from) ? RefCastle | RefCastleLong : RefCastle;
+  const bool castles = chess960 ? piece == King && ob.squares[to] == uint8_t(Rook | (ob.squares[from] & OldBlack))
+                                 : piece == King && std::abs(fileOf(to) - fileOf(from)) == 2;
+  if (castles) return fileOf(to) < fileOf(from) ? RefCastle | RefCastleLong : RefCastle;
   return targetEmpty ? 0 : RefCapture;
 }
 
@@ -114,16 +132,15 @@ struct MoveSink {
 bool keepsKingSafe(const MoveSink& s, int from, int to, uint8_t flags) {
   uint8_t after[64];
   std::memcpy(after, s.ob.squares, sizeof after);
-  after[to] = after[from];
+  int landing = to, rookFrom = 0, rookTo = 0;
+  if (flags & RefCastle) castlingSquares(from, to, landing, rookFrom, rookTo);
+  const uint8_t mover = after[from], rook = after[rookFrom];
   after[from] = 0;
+  if (flags & RefCastle) after[rookFrom] = 0;
+  after[landing] = mover;
+  if (flags & RefCastle) after[rookTo] = rook;
   if (flags & RefEnPassant) after[makeSquare(rowOf(from), fileOf(to))] = 0;
-  if (flags & RefCastle) {
-    int rookFrom, rookTo;
-    castlingRookSquares(from, to, rookFrom, rookTo);
-    after[rookTo] = after[rookFrom];
-    after[rookFrom] = 0;
-  }
-  int king = oldPiece(after[to]) == King ? to : s.ob.kingSquare[s.side];
+  int king = oldPiece(mover) == King ? landing : s.ob.kingSquare[s.side];
   return !attackedOn(after, king, s.side ^ 1);
 }
 
@@ -225,8 +242,39 @@ void tryCastle(MoveSink& s, int kingFrom, int rookFile) {
   addIfLegal(s, kingFrom, kingTo, step < 0 ? RefCastle | RefCastleLong : RefCastle);
 }
 
+// Chess960 castling with the unmoved rook of one wing: with king and rook lifted, every square
+// either crosses or lands on is empty and none the king stands on, crosses or lands on is attacked.
+void tryCastle960(MoveSink& s, int kingFrom, bool kingSide) {
+  const int row = rowOf(kingFrom), step = kingSide ? 1 : -1;
+  int rookSquare = -1;
+  for (int file = fileOf(kingFrom) + step; file >= 0 && file < 8; file += step)
+    if (s.ob.squares[makeSquare(row, file)] == uint8_t(Rook | (s.side == Black ? OldBlack : 0)))
+      rookSquare = makeSquare(row, file);  // the outermost one
+  if (rookSquare < 0) return;
+  uint8_t lifted[64];
+  std::memcpy(lifted, s.ob.squares, sizeof lifted);
+  lifted[kingFrom] = lifted[rookSquare] = 0;
+  const int kingTo = makeSquare(row, kingSide ? 6 : 2), rookTo = makeSquare(row, kingSide ? 5 : 3);
+  const auto clear = [&](int a, int b) {
+    for (int sq = std::min(a, b); sq <= std::max(a, b); ++sq)
+      if (!isEmptyByte(lifted[sq])) return false;
+    return true;
+  };
+  if (!clear(kingFrom, kingTo) || !clear(rookSquare, rookTo)) return;
+  for (int sq = std::min(kingFrom, kingTo); sq <= std::max(kingFrom, kingTo); ++sq)
+    if (attackedOn(lifted, sq, s.side ^ 1)) return;
+  add(s, kingFrom, rookSquare, NoPiece, kingSide ? RefCastle : RefCastle | RefCastleLong);
+}
+
 void castlingMoves(MoveSink& s, int kingFrom) {
   uint8_t barred = s.side == White ? NoCastleWhite : NoCastleBlack;
+  if (chess960) {
+    const bool home = rowOf(kingFrom) == (s.side == White ? 7 : 0);
+    if ((s.ob.flagsEp & barred) || !home || (s.ob.squares[kingFrom] & OldMoved)) return;
+    tryCastle960(s, kingFrom, true);
+    tryCastle960(s, kingFrom, false);
+    return;
+  }
   int home = s.side == White ? E1 : E8;
   if ((s.ob.flagsEp & barred) || kingFrom != home || (s.ob.squares[home] & OldMoved)) return;
   if (attackedOn(s.ob.squares, home, s.side ^ 1)) return;  // no castling out of check
@@ -295,17 +343,15 @@ void makeMoveOld(OldBoard& ob, int side, RefMove move) {
     ob.material += sign * (oldPieceValue[promotion] - oldPieceValue[Pawn]);
     ob.nonPawnMaterial += oldPieceValue[promotion];
   }
+  int landing = to, rookFrom = 0, rookTo = 0;
   if (piece == King) {
-    ob.kingSquare[side] = uint8_t(to);
     if (flags & RefCastle) {
       // Castling leaves the king's byte as it was and bars the side from castling again.
       placed = mover;
       ob.flagsEp |= side == White ? NoCastleWhite : NoCastleBlack;
-      int rookFrom, rookTo;
-      castlingRookSquares(from, to, rookFrom, rookTo);
-      ob.squares[rookTo] = ob.squares[rookFrom];
-      ob.squares[rookFrom] = 0;
+      castlingSquares(from, to, landing, rookFrom, rookTo);
     }
+    ob.kingSquare[side] = uint8_t(landing);
   }
 
   bool rebuild = flags & (RefCastle | RefEnPassant);  // more than two squares changed
@@ -313,8 +359,12 @@ void makeMoveOld(OldBoard& ob, int side, RefMove move) {
     ob.hash ^= zobristPiece[from][mover] ^ zobristPiece[to][placed];
     if (!isEmptyByte(victim)) ob.hash ^= zobristPiece[to][victim];
   }
-  ob.squares[to] = placed;
+  // King and rook both leave before either lands: in Chess960 each may land where the other stood.
+  const uint8_t rook = ob.squares[rookFrom];
   ob.squares[from] = 0;
+  if (flags & RefCastle) ob.squares[rookFrom] = 0;
+  ob.squares[landing] = placed;
+  if (flags & RefCastle) ob.squares[rookTo] = rook;
 
   int oldEpSquare = oldEp(ob);
   if (oldEpSquare) ob.hash ^= zobristEp[oldEpSquare];

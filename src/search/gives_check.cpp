@@ -2,6 +2,8 @@
 // extension rule every searched move goes through, and the search's time and node limits.
 #include "board/attacks.h"
 #include "board/bitboard.h"
+#include "board/chess960.h"
+#include "board/makemove.h"
 #include "board/see.h"
 #include "eval/eval_masks.h"
 #include "search/clock.h"
@@ -71,6 +73,12 @@ Bitboard discoveredCheckCandidates(const Board& b) {
 bool givesCheck(const Board& b, Move m, Bitboard candidates) {
   const int f = m.from, t = m.to;
   if (f == t) return false;
+  if (chess960 && isCastle(m)) {
+    // King and rook may land anywhere on the rank, uncovering or giving check: play it.
+    Board after = b;
+    doMove(after, m);
+    return after.st.check;
+  }
   const int us = b.turn(), king = b.kingSquare(us ^ 1);
   const Bitboard kingBit = bitOf(king), occupancy = b.occupancy();
   const bool uncovers = candidates & bitOf(f);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/attacks.h"
+#include "board/chess960.h"
 #include "board/makemove.h"
 #include "board/keys.h"
 #include "board/see.h"
@@ -50,6 +51,7 @@ constexpr uint8_t KnownFlags = MoveCapture | MoveCastle | MoveCastleLong | MoveE
 // Castling as the legal generator offers it: the right, the squares between king and rook
 // empty, and the king's start, crossing and target squares not attacked.
 bool canCastle(const Board& b, bool kingSide) {
+  if (chess960) return canCastle960(b, kingSide);
   if (b.st.check) return false;
   const int m = b.st.turn, o = m ^ 1, base = backRankBase(m);
   const uint8_t rights = b.st.castRights[m];
@@ -77,6 +79,12 @@ int enPassantTarget(const Board& b) {
 bool castleHasShape(const Board& b, Move mv) {
   const int k = b.st.kingSquare[b.st.turn];
   if (mv.from != k || mv.promotion) return false;
+  if (chess960) {
+    const bool kingSide = mv.flags == MoveCastle;
+    CastlingPath p;
+    if (mv.flags != MoveCastle && mv.flags != (MoveCastle | MoveCastleLong)) return false;
+    return castlingPath(b, kingSide, p) && mv.to == p.rookFrom && canCastle960(b, kingSide);
+  }
   if (mv.flags == MoveCastle && mv.to == k + 2) return canCastle(b, true);
   if (mv.flags == (MoveCastle | MoveCastleLong) && mv.to == k - 2) return canCastle(b, false);
   return false;
@@ -189,6 +197,13 @@ int generateQuietChecks(const Board& b, Move* out) {
   const int base = backRankBase(m);
   for (const bool kingSide : {true, false}) {
     if (!canCastle(b, kingSide)) continue;
+    if (chess960) {
+      CastlingPath p;
+      castlingPath(b, kingSide, p);
+      const Bitboard after = (occupancy & ~bitOf(p.kingFrom) & ~bitOf(p.rookFrom)) | bitOf(p.kingTo) | bitOf(p.rookTo);
+      if (rookAttacks(p.rookTo, after) & bitOf(ek)) out[n++] = castlingMove(p, kingSide);
+      continue;
+    }
     const int kingTo = kingSide ? k + 2 : k - 2;
     const int rookFrom = kingSide ? base + 7 : base;
     const int rookTo = kingSide ? base + 5 : base + 3;

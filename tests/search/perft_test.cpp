@@ -2,10 +2,12 @@
 // bitboard position against the independent reference board.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "board/chess960.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/refgen.h"
@@ -46,7 +48,46 @@ void checkSuite(const char* name, bool deep) {
 
 }  // namespace
 
+// Chess960 positions for one test: its positions are read and played as such.
+struct Chess960Positions {
+  Chess960Positions() { chess960 = true; }
+  ~Chess960Positions() { chess960 = false; }
+};
+
 TEST(Perft, StandardSuite) { checkSuite("standard.epd", false); }
+// Leaves of the reference generator's own tree.
+uint64_t referencePerft(const OldBoard& ob, int side, int depth) {
+  RefMove moves[MaxRefMoves];
+  const int n = generateMovesOld(ob, side, moves);
+  if (depth <= 1) return depth == 1 ? uint64_t(n) : 1;
+  uint64_t leaves = 0;
+  for (int i = 0; i < n; ++i) {
+    OldBoard after = ob;
+    makeMoveOld(after, side, moves[i]);
+    leaves += referencePerft(after, side ^ 1, depth - 1);
+  }
+  return leaves;
+}
+
+// Both generators count every start position and every position reached by random play, each
+// to the deepest depth within the budget; the long test takes the others to their last depth.
+void checkChess960(bool deep) {
+  Chess960Positions on;
+  const uint64_t budget = perftBudget() / 20;
+  for (const auto& p : loadPerftSuite("chess960.epd")) {
+    TreeRoot s = rootFrom(p.fen);
+    const int shallow = std::max(depthWithin(p, budget), 1);
+    if (deep && size_t(shallow) == p.counts.size()) continue;
+    const int depth = deep ? int(p.counts.size()) : shallow;
+    const uint64_t expected = p.counts[size_t(depth - 1)];
+    uint64_t checks = 0;
+    EXPECT_EQ(perft(s.board, depth, checks), expected) << p.fen << " depth " << depth;
+    EXPECT_EQ(referencePerft(s.old, s.side, depth), expected) << p.fen << " depth " << depth;
+  }
+}
+
+TEST(Perft, Chess960Suite) { checkChess960(false); }
+TEST(Perft, Chess960SuiteLong) { checkChess960(true); }
 TEST(Perft, PerftSuite) { checkSuite("perftsuite.epd", false); }
 TEST(Perft, StandardSuiteLong) { checkSuite("standard.epd", true); }
 TEST(Perft, PerftSuiteLong) { checkSuite("perftsuite.epd", true); }
@@ -117,5 +158,18 @@ TEST(Perft, BoardsAgreeAtEveryNode) {
       crossCheck(s, depthWithin(p, budget), nodes);
       if (HasFatalFailure()) return;
     }
+  }
+}
+
+TEST(Perft, BoardsAgreeAtEveryNodeOfChess960Trees) {
+  Chess960Positions on;
+  const uint64_t budget = std::min<uint64_t>(perftBudget() / 500, 10000);
+  const auto positions = loadPerftSuite("chess960.epd");
+  for (size_t i = 0; i < positions.size(); i += 5) {
+    const PerftLine& p = positions[i];
+    TreeRoot s = rootFrom(p.fen);
+    uint64_t nodes = 0;
+    crossCheck(s, depthWithin(p, budget), nodes);
+    if (HasFatalFailure()) return;
   }
 }
