@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "board/chess960.h"
 #include "board/movegen.h"
 #include "board/movetext.h"
 #include "board/refgen.h"
@@ -172,9 +173,10 @@ void goCommand(ThinkThread& engine, const EngineSettings& settings, const std::v
   }
 
   // A timed, non-pondering "go" plays from the book without searching when it can, unless the
-  // GUI restricted the moves: a book move need not be among them.
+  // GUI restricted the moves: a book move need not be among them. The book knows only the
+  // standard game.
   PackedMove fromBook;
-  if (limits.moveTime != 0 && !limits.ponder && limits.searchMoves.empty() && settings.ownBook &&
+  if (limits.moveTime != 0 && !limits.ponder && limits.searchMoves.empty() && settings.ownBook && !chess960 &&
       bookMove(g, fromBook)) {
     print("bestmove %s\n", packedToUci(fromBook).c_str());
     return;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "board/board.h"
+#include "board/chess960.h"
 #include "board/prng.h"
 #include "eval/params.h"
 #include "eval/personality.h"
@@ -54,7 +55,7 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 constexpr const char* declaredOptions[] = {"Hash",    "Ponder",        "Skill",           "MultiPV",
                                            "OwnBook", "GaviotaTbPath", "GaviotaTbCache",  "TBUsage",
                                            "PersonalityFile", "Move Overhead", "UCI_LimitStrength",
-                                           "UCI_Elo"};
+                                           "UCI_Elo",  "UCI_Chess960"};
 
 // GUIs write option names in any capitalisation: the exact name first, then a declared option or
 // a parameter that differs from it only in case. A name that matches nothing stays as sent.
@@ -180,6 +181,11 @@ void setOptionCommand(ThinkThread& engine, EngineSettings& settings, const std::
     settings.uciElo = clampedNumber(value, MinStrengthElo, MaxStrengthElo);
     print("info string UCI_Elo set to %d\n", settings.uciElo);
     clearHash(g);
+  } else if (name == "UCI_Chess960") {
+    engine.stopAndWait();
+    chess960 = value == "true";
+    print("info string Chess960 %s\n", chess960 ? "enabled" : "disabled");
+    clearHash(g);  // its castling moves are written the other way
   } else if (Param* p = findParam(name)) {
     // Hidden options: the evaluation and search parameters, by their names. The board counts
     // its material in the piece values, so a new value waits for the search and recounts.

@@ -50,6 +50,7 @@ void uciCommand() {
   std::snprintf(elo, sizeof elo, "option name UCI_Elo type spin min %d max %d default %d\n", MinStrengthElo,
                 MaxStrengthElo, MinStrengthElo);
   reply += elo;
+  reply += "option name UCI_Chess960 type check default false\n";
   if (paramsAsOptions) {
     for (const Param* p : allParams()) {
       char line[128];

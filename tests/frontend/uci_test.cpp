@@ -162,3 +162,20 @@ TEST(Uci, RandomGameStatisticsAddUp) {
   EXPECT_GT(mates, 0);
   EXPECT_TRUE(contains(run.output, " Hz ("));
 }
+
+// With UCI_Chess960 on, castling goes both ways as the king taking its own rook, the standard
+// king's two-step is no move, and FEN uses rook files where KQkq would name another rook.
+TEST(Uci, Chess960CastlingIsTheKingTakingItsRook) {
+  const std::string opening = "position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6";
+  const EngineRun run = runEngine("setoption name UCI_Chess960 value true\n" + opening +
+                                  "\ngo depth 2 searchmoves e1h1\n" + opening + " e1h1\nperft 1\n" +
+                                  opening + " e1g1\nposition fen 4k3/8/8/8/8/8/8/RR2K3 w B - 0 1\nperft 1\n"
+                                  "setoption name UCI_Chess960 value false\n" + opening + " e1g1\nperft 1\n");
+  const std::string castled = "fen = r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQ1RK1 b kq - 5\n";
+  EXPECT_NE(run.output.find("bestmove e1h1"), std::string::npos) << run.output;
+  EXPECT_LT(run.output.find(castled), run.output.find("Chess960 disabled")) << run.output;
+  EXPECT_NE(run.output.find("FATAL ERROR: invalid move passed by gui: e1g1\nfen = 4k3/8/8/8/8/8/8/RR2K3 w B - 0\n"),
+            std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("info string Chess960 disabled\ninfo string Hash table cleared\n" + castled),
+            std::string::npos) << run.output;
+}
