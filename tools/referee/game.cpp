@@ -10,10 +10,12 @@
 #include <stdexcept>
 
 #include "board/bitboard.h"
+#include "board/chess960.h"
 #include "board/keys.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/movetext.h"
+#include "board/oldboard.h"
 
 using std::chrono::steady_clock;
 
@@ -89,8 +91,8 @@ std::string msText(int64_t us) {
   return text;
 }
 
-std::string positionCommand(const std::vector<std::string>& moves) {
-  std::string s = "position startpos";
+std::string positionCommand(const std::string& startFen, const std::vector<std::string>& moves) {
+  std::string s = startFen.empty() ? "position startpos" : "position fen " + startFen;
   if (!moves.empty()) s += " moves";
   for (const std::string& m : moves) s += " " + m;
   return s;
@@ -234,7 +236,7 @@ void startPonder(Game& g, int colour, Move reply) {
   if (generateMoves(e.searched, legal) == 0) return;  // nothing to ponder on after a mate
   std::vector<std::string> moves = g.moves;
   moves.push_back(moveToUci(reply));
-  if (!writeLine(e.proc, positionCommand(moves)) ||
+  if (!writeLine(e.proc, positionCommand(g.rec.startFen, moves)) ||
       !writeLine(e.proc, "go ponder " + goArguments(g.clocks[White], g.clocks[Black], g.tc, colour)))
     return failed(g, colour, ReadResult::Closed, "at go ponder");
   e.busy = e.pondering = true;
@@ -266,7 +268,7 @@ bool playTurn(Game& g) {
   if (!ponderHit) {
     e.searched = g.board;
     e.earlyAnswer = false;
-    if (!writeLine(e.proc, positionCommand(g.moves)) ||
+    if (!writeLine(e.proc, positionCommand(g.rec.startFen, g.moves)) ||
         !writeLine(e.proc, "go " + goArguments(g.clocks[White], g.clocks[Black], g.tc, side)))
       return failed(g, side, ReadResult::Closed, "at go"), false;
     start = steady_clock::now();
@@ -305,7 +307,7 @@ bool playTurn(Game& g) {
   t.minLeftUs = std::min(t.minLeftUs, leftUs);
   if (!best.legal) {
     ++t.illegal;
-    logLine("illegal move: " + where(g, side) + ": " + answer + " after \"" + positionCommand(g.moves) + "\"");
+    logLine("illegal move: " + where(g, side) + ": " + answer + " after \"" + positionCommand(g.rec.startFen, g.moves) + "\"");
     lose(g, side, "makes an illegal move");
     return false;
   }
@@ -357,6 +359,7 @@ void startEngine(Engine& e, const RunSettings& s, int& protocolErrors) {
   if (e.name.empty()) e.name = commandText(*e.setup);
   std::vector<std::string> options = e.setup->options;
   options.push_back(std::string("Ponder=") + (s.ponder ? "true" : "false"));
+  if (chess960) options.push_back("UCI_Chess960=true");
   for (const std::string& o : options) {
     const size_t eq = o.find('=');
     const std::string name = o.substr(0, eq);
@@ -384,12 +387,20 @@ void stopEngine(Engine& e) {
 }
 
 GameRecord playGame(Engine& a, Engine& b, bool aWhite, const std::vector<std::string>& opening,
-                    const TimeControl& tc, const RunSettings& s, int index) {
+                    const TimeControl& tc, const RunSettings& s, int index, const std::string& startFen) {
   GameRecord rec;
   rec.index = index;
   rec.aWhite = aWhite;
+  rec.startFen = startFen;
   Game g{{aWhite ? &a : &b, aWhite ? &b : &a}, tc, s, rec, {}, {}, {}, {}, {startClock(tc), startClock(tc)}};
   resetBoard(g.board);
+  if (!startFen.empty()) {
+    OldBoard ob;
+    resetOldBoard(ob);
+    int side = White;
+    if (!parseFen(ob, startFen.c_str(), &side, nullptr)) throw std::runtime_error("bad start position " + startFen);
+    boardFromOld(g.board, ob, side);
+  }
   g.keys.push_back(g.board.hash);
   for (const std::string& text : opening) {
     Move m;
@@ -439,6 +450,29 @@ std::string checkOpening(const std::vector<std::string>& moves) {
   }
   Move legal[MaxMoves];
   return generateMoves(b, legal) ? "" : "no legal move at the end";
+}
+
+std::string chess960Start(int n) {
+  // The standard numbering: the bishops, the queen and the knights by the digits of n, then the
+  // rooks with the king between them on the three squares left.
+  char rank[8] = {};
+  rank[(n % 4) * 2 + 1] = 'b';
+  n /= 4;
+  rank[(n % 4) * 2] = 'b';
+  n /= 4;
+  auto putOnFree = [&](int k, char piece) {
+    for (int f = 0; f < 8; ++f)
+      if (!rank[f] && k-- == 0) return void(rank[f] = piece);
+  };
+  putOnFree(n % 6, 'q');
+  n /= 6;
+  constexpr int knights[10][2] = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 1}, {1, 2}, {1, 3}, {2, 2}, {2, 3}, {3, 3}};
+  putOnFree(knights[n][0], 'n');
+  putOnFree(knights[n][1], 'n');
+  for (char piece : {'r', 'k', 'r'}) putOnFree(0, piece);
+  std::string black(rank, 8), white = black;
+  for (char& c : white) c = char(c - 'a' + 'A');
+  return black + "/pppppppp/8/8/8/8/PPPPPPPP/" + white + " w KQkq - 0 1";
 }
 
 bool readOpenings(const std::string& path, std::vector<std::vector<std::string>>& out, std::string& error) {

@@ -49,6 +49,7 @@ struct GameRecord {
   int index = 0;
   bool aWhite = true;
   std::vector<std::string> san;
+  std::string startFen;  // empty: the standard start
   int openingPlies = 0;
   std::string result;  // "1-0", "0-1", "1/2-1/2"
   std::string reason;
@@ -60,8 +61,12 @@ struct GameRecord {
 void startEngine(Engine& e, const RunSettings& s, int& protocolErrors);
 void stopEngine(Engine& e);
 
+// From `startFen` (empty: the standard start) and then the opening's moves.
 GameRecord playGame(Engine& a, Engine& b, bool aWhite, const std::vector<std::string>& opening,
-                    const TimeControl& tc, const RunSettings& s, int index);
+                    const TimeControl& tc, const RunSettings& s, int index, const std::string& startFen = "");
+
+// Chess960 start position n (0..959) in the standard numbering, as FEN; 518 is the standard start.
+std::string chess960Start(int n);
 
 // Random legal plies, none ending the game; the same for the same seed and number.
 std::vector<std::string> randomOpening(uint64_t seed, uint64_t number);

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "board/chess960.h"
 #include "frontend/startup.h"
 #include "game.h"
 
@@ -38,6 +39,8 @@ const char* usage =
     "  --grace-ms MS       beyond its clock before a silent engine counts as hung (default 5000)\n"
     "  --max-plies N       a game this long is drawn (default 400)\n"
     "  --trace             every line sent and received, timed, on standard error\n"
+    "  --chess960          Chess960 games (UCI_Chess960 set on both engines) from random start\n"
+    "                      positions by the seed, colours alternating per start; no openings file\n"
     "exit status: 0, or 3 when an engine lost on time, hung, crashed, played an illegal move or\n"
     "broke the protocol; 1 or 2 when the referee itself could not run\n";
 
@@ -68,6 +71,10 @@ bool parseArgs(int argc, char** argv, Config& c, std::string& error) {
     }
     if (flag == "--trace") {
       traceLines = true;
+      continue;
+    }
+    if (flag == "--chess960") {
+      chess960 = true;
       continue;
     }
     if (flag == "--help" || flag == "-h") return error.clear(), false;
@@ -109,6 +116,7 @@ bool parseArgs(int argc, char** argv, Config& c, std::string& error) {
   if (c.engineB.empty()) c.engineB = c.engine;
   if (c.engineA.empty() || c.engineB.empty()) return error = "no engine given", false;
   if (c.tcs.empty()) parseTimeControl("0.2+0.01", c.tcs.emplace_back());
+  if (chess960 && !c.openingsFile.empty()) return error = "--chess960 plays from start positions, not openings", false;
   return true;
 }
 
@@ -139,7 +147,9 @@ std::string pgnText(const GameRecord& g, const TimeControl& tc, const std::strin
   std::string s = "[Event \"velmar-referee " + tc.text + "\"]\n[Site \"?\"]\n[Date \"" + date + "\"]\n[Round \"" +
                   std::to_string(g.index + 1) + "\"]\n[White \"" + white + "\"]\n[Black \"" + black +
                   "\"]\n[Result \"" + g.result + "\"]\n[TimeControl \"" + tc.text + "\"]\n[PlyCount \"" +
-                  std::to_string(g.san.size()) + "\"]\n[OpeningPlies \"" + std::to_string(g.openingPlies) + "\"]\n\n";
+                  std::to_string(g.san.size()) + "\"]\n[OpeningPlies \"" + std::to_string(g.openingPlies) + "\"]\n";
+  if (!g.startFen.empty()) s += "[Variant \"Chess960\"]\n[SetUp \"1\"]\n[FEN \"" + g.startFen + "\"]\n";
+  s += "\n";
   std::string line;
   auto put = [&](const std::string& word) {
     if (line.size() + word.size() + 1 > 79) s += line + "\n", line.clear();
@@ -165,6 +175,7 @@ struct Shared {
 };
 
 std::vector<std::string> openingFor(const Shared& sh, int pair) {
+  if (chess960) return {};
   if (sh.openings.empty()) return randomOpening(sh.config.seed, uint64_t(pair));
   return sh.openings[size_t(pair) % sh.openings.size()];
 }
@@ -186,7 +197,9 @@ void worker(Shared& sh) {
     }
     for (int i; !sh.failed && (i = sh.next++) < sh.config.games;) {
       // Games 2k and 2k+1 share an opening with the colours swapped.
-      GameRecord r = playGame(a, b, i % 2 == 0, openingFor(sh, i / 2), sh.tc, sh.config.run, i);
+      const uint64_t mixed = (sh.config.seed + uint64_t(i / 2)) * 0x9E3779B97F4A7C15ULL;
+      const std::string start = chess960 ? chess960Start(int((mixed >> 32) % 960)) : "";
+      GameRecord r = playGame(a, b, i % 2 == 0, openingFor(sh, i / 2), sh.tc, sh.config.run, i, start);
       std::lock_guard<std::mutex> lock(sh.m);
       std::printf("game %d/%d [%s]: A %s, %s (%s), %zu plies\n", i + 1, sh.config.games, sh.tc.text.c_str(),
                   r.aWhite ? "white" : "black", r.result.c_str(), r.reason.c_str(), r.san.size());
