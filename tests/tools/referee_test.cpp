@@ -3,6 +3,7 @@
 
 #include "board/test_positions.h"
 #include "referee/clock.h"
+#include "referee/game.h"
 #include "referee/lines.h"
 
 TEST(Referee, TimeControlsParseAndRejectMalformedText) {
@@ -72,4 +73,15 @@ TEST(Referee, BestMoveLinesTellAnIllegalMoveFromABadPonderPart) {
   EXPECT_EQ(parseBestMove(promotion, "bestmove a7a8n", b), "");
   EXPECT_EQ(b.move.promotion, Knight);
   EXPECT_FALSE(parseBestMove(promotion, "bestmove a7a8", b).empty());
+}
+
+// The Chess960 starts by number are the suite's, which lists them in the standard numbering.
+TEST(Referee, Chess960StartsFollowTheStandardNumbering) {
+  const auto suite = loadPerftSuite("chess960.epd");
+  ASSERT_GE(suite.size(), 960u);
+  for (int n = 0; n < 960; ++n) {
+    const std::string fen = chess960Start(n), expected = suite[size_t(n)].fen;
+    EXPECT_EQ(fen.substr(0, fen.find(' ')), expected.substr(0, expected.find(' '))) << n;
+  }
+  EXPECT_EQ(chess960Start(518), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
 }
