@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -47,7 +48,8 @@ TEST(Board, StartPositionAndItsMirror) {
   // The FEN route and the direct reset give the very same Board.
   const Board b = startBoard();
   Board viaFen = boardFromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EXPECT_EQ(std::memcmp(&viaFen, &b, sizeof b), 0);
+  // Every member alike; a 32-bit build pads the end of the record, and the padding is never set.
+  EXPECT_EQ(std::memcmp(&viaFen, &b, offsetof(Board, pieceValues) + sizeof b.pieceValues), 0);
   EXPECT_EQ(b.mat.tmat, 6550);
   EXPECT_EQ(b.mat.dmat, 0);
 
