@@ -24,13 +24,9 @@ struct Castling {
 };
 
 Castling castlingIn(const char* fen) {
-  initEngineTables();
   OldBoard ob;
-  resetOldBoard(ob);
-  int side = White;
-  EXPECT_TRUE(parseFen(ob, fen, &side, nullptr)) << fen;
   Board b;
-  boardFromOld(b, ob, side);
+  const int side = readPosition(fen, ob, b);
   Castling c;
   Move moves[MaxMoves];
   const int n = generateMoves(b, moves);

@@ -60,19 +60,6 @@ Position play(const Position& p, const std::string& uci) {
   return p;
 }
 
-uint64_t perft(const OldBoard& ob, int side, int depth) {
-  RefMove moves[MaxRefMoves];
-  int n = generateMovesOld(ob, side, moves);
-  if (depth <= 1) return n;
-  uint64_t nodes = 0;
-  for (int i = 0; i < n; ++i) {
-    OldBoard next = ob;
-    makeMoveOld(next, side, moves[i]);
-    nodes += perft(next, side ^ 1, depth - 1);
-  }
-  return nodes;
-}
-
 // Checks every position of both suites at each depth whose published count lies in
 // (minNodes, maxNodes]; returns how many (position, depth) pairs were checked.
 int checkPerftCounts(uint64_t minNodes, uint64_t maxNodes) {
@@ -83,7 +70,7 @@ int checkPerftCounts(uint64_t minNodes, uint64_t maxNodes) {
       for (size_t depth = 1; depth <= line.counts.size(); ++depth) {
         const uint64_t count = line.counts[depth - 1];
         if (count <= minNodes || count > maxNodes) continue;
-        EXPECT_EQ(count, perft(p.ob, p.side, int(depth))) << line.fen << " depth " << depth;
+        EXPECT_EQ(count, referencePerft(p.ob, p.side, int(depth))) << line.fen << " depth " << depth;
         ++checked;
       }
     }

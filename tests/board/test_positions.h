@@ -12,17 +12,38 @@
 
 #include "board/board.h"
 #include "board/oldboard.h"
+#include "board/refgen.h"
 #include "frontend/startup.h"
 
-inline Board boardFromFen(const char* fen) {
+// The position in both forms; returns the side to move.
+inline int readPosition(const char* fen, OldBoard& ob, Board& b) {
   initEngineTables();
-  OldBoard ob;
   resetOldBoard(ob);
   int side = White;
   EXPECT_TRUE(parseFen(ob, fen, &side, nullptr)) << fen;
-  Board b;
   boardFromOld(b, ob, side);
+  return side;
+}
+
+inline Board boardFromFen(const char* fen) {
+  OldBoard ob;
+  Board b;
+  readPosition(fen, ob, b);
   return b;
+}
+
+// Leaves of the reference generator's own tree.
+inline uint64_t referencePerft(const OldBoard& ob, int side, int depth) {
+  RefMove moves[MaxRefMoves];
+  const int n = generateMovesOld(ob, side, moves);
+  if (depth <= 1) return depth == 1 ? uint64_t(n) : 1;
+  uint64_t leaves = 0;
+  for (int i = 0; i < n; ++i) {
+    OldBoard after = ob;
+    makeMoveOld(after, side, moves[i]);
+    leaves += referencePerft(after, side ^ 1, depth - 1);
+  }
+  return leaves;
 }
 
 inline Board startBoard() {

@@ -24,11 +24,8 @@ struct TreeRoot {
 };
 
 TreeRoot rootFrom(const std::string& fen) {
-  initEngineTables();
   TreeRoot s;
-  resetOldBoard(s.old);
-  EXPECT_TRUE(parseFen(s.old, fen.c_str(), &s.side, nullptr)) << fen;
-  boardFromOld(s.board, s.old, s.side);
+  s.side = readPosition(fen.c_str(), s.old, s.board);
   return s;
 }
 
@@ -55,20 +52,6 @@ struct Chess960Positions {
 };
 
 TEST(Perft, StandardSuite) { checkSuite("standard.epd", false); }
-// Leaves of the reference generator's own tree.
-uint64_t referencePerft(const OldBoard& ob, int side, int depth) {
-  RefMove moves[MaxRefMoves];
-  const int n = generateMovesOld(ob, side, moves);
-  if (depth <= 1) return depth == 1 ? uint64_t(n) : 1;
-  uint64_t leaves = 0;
-  for (int i = 0; i < n; ++i) {
-    OldBoard after = ob;
-    makeMoveOld(after, side, moves[i]);
-    leaves += referencePerft(after, side ^ 1, depth - 1);
-  }
-  return leaves;
-}
-
 // Both generators count every start position and every position reached by random play, each
 // to the deepest depth within the budget; the long test takes the others to their last depth.
 void checkChess960(bool deep) {
