@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <regex>
 
 #include "board/test_positions.h"
 #include "frontend/engine_pipe.h"
@@ -203,7 +204,12 @@ TEST(EngineOptions, ReplyAndClamp) {
   const TempDir dir;
   dir.write("p.txt", "RookValueCP = 480\n");
   const EngineRun run = runEngine(readTestData("transcripts/options.in"), "", dir.path());
-  EXPECT_EQ(run.output, readTestData("transcripts/options.out"));
+  // A 5000 MB request is clamped to the 1024 MB maximum; a process that cannot have that much
+  // (a 32-bit one, or a small machine) says so and keeps a smaller table instead.
+  std::string output = run.output;
+  const std::regex fallback("info string Hash table of 1024 MB cannot be had, size set to [0-9]+ MB\n");
+  output = std::regex_replace(output, fallback, "info string Hash table size set to 1024 MB\n");
+  EXPECT_EQ(output, readTestData("transcripts/options.out"));
   EXPECT_EQ(run.exitCode, 0);
   // The personality file took effect.
   std::ifstream saved(dir.file("out.txt"));

@@ -83,7 +83,8 @@ TEST(Protocol, SearchMovesNeitherClearTheTableOnTheClockNorPlayFromTheBook) {
   // table may happen while the clock runs.
   EnginePipe e;
   ASSERT_TRUE(e.send("setoption name Hash value 1024\nposition startpos moves e2e4\n"));
-  ASSERT_TRUE(e.waitFor("info string Hash table size set to", Patient * 4));
+  // Either reply will do: a 32-bit process may not get the whole 1024 MB.
+  ASSERT_TRUE(e.waitFor("info string Hash table ", Patient * 4));
   for (int i = 0; i < 3; ++i) {
     std::vector<std::string> lines;
     const int64_t ms = msToBestmove(e, "go wtime 3000 btime 3000 searchmoves d7d5 e7e5", Patient, &lines);
