@@ -51,6 +51,12 @@ void otherLine(Engine& e, const std::string& line, int& protocolErrors) {
   const std::string problem =
       firstWord(line) == "info" ? checkInfoLine(e.searched, line) : std::string("unexpected line");
   if (!problem.empty()) protocolError(protocolErrors, e, line, problem);
+  if (problem.empty() && firstWord(line) == "info") {
+    std::istringstream words(line);
+    std::string word;
+    while (words >> word)
+      if (word == "depth" && words >> e.lastDepth) break;
+  }
 }
 
 // Sends isready and waits for readyok; a timeout is a hang, an end of file a crash.
@@ -242,6 +248,7 @@ void startPonder(Game& g, int colour, Move reply) {
   e.busy = e.pondering = true;
   e.earlyAnswer = false;
   e.ponderMove = reply;
+  e.lastDepth = 0;
 }
 
 // One move of the side to move; false once the game has ended.
@@ -273,6 +280,7 @@ bool playTurn(Game& g) {
       return failed(g, side, ReadResult::Closed, "at go"), false;
     start = steady_clock::now();
     e.busy = true;
+    e.lastDepth = 0;
   }
 
   BestMove best;
@@ -305,6 +313,10 @@ bool playTurn(Game& g) {
     return false;
   }
   t.minLeftUs = std::min(t.minLeftUs, leftUs);
+  const int by = e.setup->label == "A" ? 0 : 1;
+  t.minLeftUsBy[by] = std::min(t.minLeftUsBy[by], leftUs);
+  Move legal[MaxMoves];
+  if (e.lastDepth <= 1 && generateMoves(g.board, legal) > 1) ++t.shallowBy[by];
   if (!best.legal) {
     ++t.illegal;
     logLine("illegal move: " + where(g, side) + ": " + answer + " after \"" + positionCommand(g.rec.startFen, g.moves) + "\"");
@@ -326,6 +338,10 @@ void Tally::add(const Tally& t) {
   protocol += t.protocol;
   minLeftUs = std::min(minLeftUs, t.minLeftUs);
   maxOverrunUs = std::max(maxOverrunUs, t.maxOverrunUs);
+  for (int i = 0; i < 2; ++i) {
+    minLeftUsBy[i] = std::min(minLeftUsBy[i], t.minLeftUsBy[i]);
+    shallowBy[i] += t.shallowBy[i];
+  }
 }
 
 void logLine(const std::string& text) {

@@ -35,6 +35,7 @@ struct Engine {
   Move ponderMove;         // the reply it ponders on
   bool earlyAnswer = false;  // it sent bestmove while still pondering
   BestMove early;
+  int lastDepth = 0;  // "depth" of its last info line in this search, as a GUI would record it
 };
 
 // Counts of one game, or summed over many.
@@ -42,6 +43,10 @@ struct Tally {
   int flags = 0, hangs = 0, crashes = 0, illegal = 0, protocol = 0;
   int64_t minLeftUs = INT64_MAX;  // smallest clock left after a move (not counting flags)
   int64_t maxOverrunUs = 0;       // largest time beyond the clock
+  // By engine, A then B: the smallest clock left after a move, and the moves a GUI would record
+  // at depth 1 or none (the last info line before bestmove said so) though more than one was legal.
+  int64_t minLeftUsBy[2] = {INT64_MAX, INT64_MAX};
+  int shallowBy[2] = {0, 0};
   void add(const Tally& t);
 };
 

@@ -248,6 +248,15 @@ bool printSummary(const Shared& sh, const std::string& loadBefore) {
   else
     std::printf("%.1f ms", double(t.minLeftUs) / 1000);
   std::printf(", largest overrun %.1f ms\n", double(t.maxOverrunUs) / 1000);
+  std::printf("  by engine: smallest clock left");
+  for (int i = 0; i < 2; ++i) {
+    std::printf(" %s ", i ? "B" : "A");
+    if (t.minLeftUsBy[i] == INT64_MAX)
+      std::printf("-");
+    else
+      std::printf("%.1f ms", double(t.minLeftUsBy[i]) / 1000);
+  }
+  std::printf("; moves recorded at depth 1 though not forced A %d B %d\n", t.shallowBy[0], t.shallowBy[1]);
   std::printf("  hangs %d, crashes %d, illegal moves %d, protocol errors %d, average plies %.1f\n", t.hangs, t.crashes,
               t.illegal, t.protocol, double(plies) / double(n));
   std::string list;
