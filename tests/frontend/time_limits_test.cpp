@@ -83,8 +83,12 @@ TEST(Protocol, SearchMovesNeitherClearTheTableOnTheClockNorPlayFromTheBook) {
   // table may happen while the clock runs.
   EnginePipe e;
   ASSERT_TRUE(e.send("setoption name Hash value 1024\nposition startpos moves e2e4\n"));
-  // Either reply will do: a 32-bit process may not get the whole 1024 MB.
-  ASSERT_TRUE(e.waitFor("info string Hash table ", Patient * 4));
+  const auto resized = e.waitFor("info string Hash table ", Patient * 4);
+  ASSERT_TRUE(resized);
+  // A Windows engine under Wine (a 32-bit one above all) may not get the whole 1024 MB.
+  EXPECT_TRUE(*resized == "info string Hash table size set to 1024 MB" ||
+              (winePrefix() && resized->rfind("info string Hash table of 1024 MB cannot be had", 0) == 0))
+      << *resized;
   for (int i = 0; i < 3; ++i) {
     std::vector<std::string> lines;
     const int64_t ms = msToBestmove(e, "go wtime 3000 btime 3000 searchmoves d7d5 e7e5", Patient, &lines);

@@ -73,8 +73,8 @@ TEST(Perft, Chess960Suite) { checkChess960(false); }
 TEST(Perft, Chess960SuiteLong) { checkChess960(true); }
 
 // The suite stops at depth 4. These depth-5 and depth-6 counts, for a start position and three
-// positions of play with castling rights left, are the ones both generators agreed on when they
-// were taken: held here so that neither generator can drift alone.
+// positions of play (two with castling rights left, one with none), are the ones both generators
+// agreed on when they were taken: held here so that neither generator can drift alone.
 TEST(Perft, Chess960DeepLong) {
   struct Deep {
     size_t line;

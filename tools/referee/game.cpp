@@ -54,7 +54,7 @@ void otherLine(Engine& e, const std::string& line, int& protocolErrors) {
   if (problem.empty() && firstWord(line) == "info") {
     std::istringstream words(line);
     std::string word;
-    while (words >> word)
+    while (words >> word && word != "string")  // the rest of the line is free text
       if (word == "depth" && words >> e.lastDepth) break;
   }
 }
@@ -315,14 +315,14 @@ bool playTurn(Game& g) {
   t.minLeftUs = std::min(t.minLeftUs, leftUs);
   const int by = e.setup->label == "A" ? 0 : 1;
   t.minLeftUsBy[by] = std::min(t.minLeftUsBy[by], leftUs);
-  Move legal[MaxMoves];
-  if (e.lastDepth <= 1 && generateMoves(g.board, legal) > 1) ++t.shallowBy[by];
   if (!best.legal) {
     ++t.illegal;
     logLine("illegal move: " + where(g, side) + ": " + answer + " after \"" + positionCommand(g.rec.startFen, g.moves) + "\"");
     lose(g, side, "makes an illegal move");
     return false;
   }
+  Move legal[MaxMoves];
+  if (e.lastDepth <= 1 && generateMoves(g.board, legal) > 1) ++t.shallowBy[by];
   playMove(g, best.move);
   if (g.s.ponder && best.hasPonder && ending(g, result).empty()) startPonder(g, side, best.ponder);
   return g.rec.result.empty();

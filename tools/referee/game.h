@@ -44,7 +44,8 @@ struct Tally {
   int64_t minLeftUs = INT64_MAX;  // smallest clock left after a move (not counting flags)
   int64_t maxOverrunUs = 0;       // largest time beyond the clock
   // By engine, A then B: the smallest clock left after a move, and the moves a GUI would record
-  // at depth 1 or none (the last info line before bestmove said so) though more than one was legal.
+  // at depth 1 or none (the last depth reported before bestmove was 1, or none was; book moves
+  // among them) though more than one was legal.
   int64_t minLeftUsBy[2] = {INT64_MAX, INT64_MAX};
   int shallowBy[2] = {0, 0};
   void add(const Tally& t);

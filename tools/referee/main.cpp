@@ -256,7 +256,7 @@ bool printSummary(const Shared& sh, const std::string& loadBefore) {
     else
       std::printf("%.1f ms", double(t.minLeftUsBy[i]) / 1000);
   }
-  std::printf("; moves recorded at depth 1 though not forced A %d B %d\n", t.shallowBy[0], t.shallowBy[1]);
+  std::printf("; moves recorded at depth 1 or none though not forced A %d B %d\n", t.shallowBy[0], t.shallowBy[1]);
   std::printf("  hangs %d, crashes %d, illegal moves %d, protocol errors %d, average plies %.1f\n", t.hangs, t.crashes,
               t.illegal, t.protocol, double(plies) / double(n));
   std::string list;
