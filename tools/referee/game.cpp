@@ -312,7 +312,6 @@ bool playTurn(Game& g) {
     lose(g, side, "loses on time");
     return false;
   }
-  t.minLeftUs = std::min(t.minLeftUs, leftUs);
   const int by = e.setup->label == "A" ? 0 : 1;
   t.minLeftUsBy[by] = std::min(t.minLeftUsBy[by], leftUs);
   if (!best.legal) {
@@ -336,7 +335,6 @@ void Tally::add(const Tally& t) {
   crashes += t.crashes;
   illegal += t.illegal;
   protocol += t.protocol;
-  minLeftUs = std::min(minLeftUs, t.minLeftUs);
   maxOverrunUs = std::max(maxOverrunUs, t.maxOverrunUs);
   for (int i = 0; i < 2; ++i) {
     minLeftUsBy[i] = std::min(minLeftUsBy[i], t.minLeftUsBy[i]);

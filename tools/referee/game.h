@@ -1,6 +1,7 @@
 // Engines as the referee drives them, and one game between two of them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,13 +42,13 @@ struct Engine {
 // Counts of one game, or summed over many.
 struct Tally {
   int flags = 0, hangs = 0, crashes = 0, illegal = 0, protocol = 0;
-  int64_t minLeftUs = INT64_MAX;  // smallest clock left after a move (not counting flags)
-  int64_t maxOverrunUs = 0;       // largest time beyond the clock
-  // By engine, A then B: the smallest clock left after a move, and the moves a GUI would record
-  // at depth 1 or none (the last depth reported before bestmove was 1, or none was; book moves
-  // among them) though more than one was legal.
+  int64_t maxOverrunUs = 0;  // largest time beyond the clock
+  // By engine, A then B: the smallest clock left after a move (not counting flags), and the moves
+  // a GUI would record at depth 1 or none (the last depth reported before bestmove was 1, or none
+  // was; book moves among them) though more than one was legal.
   int64_t minLeftUsBy[2] = {INT64_MAX, INT64_MAX};
   int shallowBy[2] = {0, 0};
+  int64_t minLeftUs() const { return std::min(minLeftUsBy[0], minLeftUsBy[1]); }
   void add(const Tally& t);
 };
 

@@ -223,6 +223,14 @@ std::string loadAverage() {
   return oneMinute.empty() ? "?" : oneMinute;
 }
 
+// A clock figure in milliseconds; "-" when no move was timed.
+std::string clockText(int64_t us) {
+  if (us == INT64_MAX) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f ms", double(us) / 1000);
+  return text;
+}
+
 // Prints the time control's figures; true when no engine broke a rule of play or protocol.
 bool printSummary(const Shared& sh, const std::string& loadBefore) {
   Tally t = sh.outside;
@@ -242,21 +250,10 @@ bool printSummary(const Shared& sh, const std::string& loadBefore) {
   std::printf("\n== tc %s: %zu games, A = %s, B = %s\n", sh.tc.text.c_str(), n, sh.nameA.c_str(), sh.nameB.c_str());
   std::printf("  A: +%d =%d -%d, score %.1f%%, Elo A-B %s\n", wins, draws, losses,
               100.0 * (wins + 0.5 * draws) / double(n), eloText(scores).c_str());
-  std::printf("  flags %d, smallest clock left ", t.flags);
-  if (t.minLeftUs == INT64_MAX)
-    std::printf("-");
-  else
-    std::printf("%.1f ms", double(t.minLeftUs) / 1000);
-  std::printf(", largest overrun %.1f ms\n", double(t.maxOverrunUs) / 1000);
-  std::printf("  by engine: smallest clock left");
-  for (int i = 0; i < 2; ++i) {
-    std::printf(" %s ", i ? "B" : "A");
-    if (t.minLeftUsBy[i] == INT64_MAX)
-      std::printf("-");
-    else
-      std::printf("%.1f ms", double(t.minLeftUsBy[i]) / 1000);
-  }
-  std::printf("; moves recorded at depth 1 or none though not forced A %d B %d\n", t.shallowBy[0], t.shallowBy[1]);
+  std::printf("  flags %d, smallest clock left %s, largest overrun %.1f ms\n", t.flags, clockText(t.minLeftUs()).c_str(),
+              double(t.maxOverrunUs) / 1000);
+  std::printf("  by engine: smallest clock left A %s B %s; moves recorded at depth 1 or none though not forced A %d B %d\n",
+              clockText(t.minLeftUsBy[0]).c_str(), clockText(t.minLeftUsBy[1]).c_str(), t.shallowBy[0], t.shallowBy[1]);
   std::printf("  hangs %d, crashes %d, illegal moves %d, protocol errors %d, average plies %.1f\n", t.hangs, t.crashes,
               t.illegal, t.protocol, double(plies) / double(n));
   std::string list;
