@@ -33,6 +33,7 @@ SpsaState tinyRun() {
   s.random = 12345;
   s.params = {startingParam("ThisValueCP", 100, 0, 150, 0.05), startingParam("ThatMP", 90, 0, 10000, 0.05),
               startingParam("LMRMovesThere", 3, 0, 8, 0.05)};
+  s.fixed = {{"HeldMP", 7}};
   return s;
 }
 
@@ -99,6 +100,8 @@ TEST(Spsa, MalformedStatesAreRefusedWithTheLine) {
   EXPECT_TRUE(refused(good + "param OtherMP 5 0 10 0 0.1\n"));   // no perturbation
   EXPECT_TRUE(refused(good + "param OtherMP 5 0 10 1\n"));       // a field short
   EXPECT_TRUE(refused(good + "iteration 3\n"));                  // a setting twice
+  EXPECT_TRUE(refused(good + "fixed ThatMP 5\n"));               // tuned and held at once
+  EXPECT_TRUE(refused(good + "fixed OtherMP\n"));                // a held value missing
   auto with = [&](const std::string& from, const std::string& to) {
     std::string text = good;
     return text.replace(text.find(from), from.size(), to);

@@ -115,6 +115,8 @@ std::string stateText(const SpsaState& s) {
   for (const SpsaParam& p : s.params)
     out << "param " << p.name << ' ' << exact(p.value) << ' ' << p.min << ' ' << p.max << ' ' << exact(p.c) << ' '
         << exact(p.r) << '\n';
+  if (!s.fixed.empty()) out << "# fixed name value\n";
+  for (const auto& [name, value] : s.fixed) out << "fixed " << name << ' ' << value << '\n';
   return out.str();
 }
 
@@ -136,6 +138,10 @@ bool parseState(const std::string& text, SpsaState& out, std::string& error) {
            readDouble(in, p.c) && readDouble(in, p.r) && p.min <= p.value && p.value <= p.max && p.c > 0 &&
            p.r >= 0 && names.insert(p.name).second;
       s.params.push_back(p);
+    } else if (key == "fixed") {
+      std::pair<std::string, int32_t> f;
+      ok = bool(in >> f.first) && readInt(in, f.second) && names.insert(f.first).second;
+      s.fixed.push_back(f);
     } else if (!seen.insert(key).second) {
       ok = false;
     } else if (key == "iteration") {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct SpsaParam {
@@ -27,6 +28,9 @@ struct SpsaState {
   std::string tc = "1+0.01";  // the games' time control
   int64_t wins = 0, draws = 0, losses = 0;  // the + side's games so far
   std::vector<SpsaParam> params;
+  // Parameters not tuned that the start personality set away from their defaults: both sides
+  // play with them, and the personality written keeps them.
+  std::vector<std::pair<std::string, int32_t>> fixed;
 };
 
 // One step's two vectors, already rounded and clamped, and its opening.

@@ -97,12 +97,16 @@ bool initState(const Config& c, SpsaState& s, std::string& error) {
   for (const Param* p : allParams())
     if (all ? playable(*p) : named.erase(p->name) == 1)
       s.params.push_back(startingParam(p->name, getParam(*p), p->min, p->max, c.rate));
+    else if (getParam(*p) != p->defaultValue)
+      s.fixed.emplace_back(p->name, getParam(*p));
   if (!all && !named.empty()) return error = "no such parameter: " + *named.begin(), false;
   return true;
 }
 
 bool writePersonality(const SpsaState& s, const std::string& path) {
   resetAllParams();
+  for (const auto& [name, value] : s.fixed)
+    if (Param* p = findParam(name)) setParam(*p, value);
   for (const SpsaParam& sp : s.params)
     if (Param* p = findParam(sp.name)) setParam(*p, std::lround(sp.value));
   return savePersonality(path.c_str());
@@ -110,6 +114,10 @@ bool writePersonality(const SpsaState& s, const std::string& path) {
 
 EngineSetup setupFor(const Config& c, const SpsaState& s, const std::vector<int32_t>& values, const char* label) {
   EngineSetup e{label, splitCommand(c.engine), {"OwnBook=false"}};
+  for (const auto& [name, value] : s.fixed) {
+    e.argv.push_back("-" + name);
+    e.argv.push_back(std::to_string(value));
+  }
   for (size_t i = 0; i < s.params.size(); ++i) {
     e.argv.push_back("-" + s.params[i].name);
     e.argv.push_back(std::to_string(values[i]));
