@@ -139,10 +139,12 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
   ctx.pvTable[2].mateKiller = ctx.pvTable[2].killers[0] = ctx.pvTable[2].killers[1] = Move{};
 
   // 3. A deep enough table entry answers at once; a shallower one orders the moves. Its move
-  // may lie outside a restricted root list, and several lines need every move searched.
+  // may lie outside a restricted root list, and several lines need every move searched. An
+  // entry without a move (a fail-low below the root of an earlier search, met again when the
+  // weakened root stores nothing of its own) would answer with no move to play.
   Move hashMove{};
   const TTEntry* e = ctx.multiPvCount > 1 || ctx.rootRestricted ? nullptr : ctx.tt.probe(b.hash);
-  if (e && e->bound() != BoundEmpty) {
+  if (e && e->bound() != BoundEmpty && !isNullMove(e->bestMove())) {
     const Move m = e->bestMove();
     const int score = e->score;
     if (e->depth < dp) {

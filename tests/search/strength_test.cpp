@@ -73,3 +73,26 @@ TEST(Strength, TheSameLevelAndSeedPlayTheSameMoves) {
     EXPECT_GT(differentFromFull, 0) << elo;
   }
 }
+
+// A weakened root stores nothing of its own, so an earlier search's fail-low entry for the same
+// position (no move in it) is what the table holds there: it must not answer an iteration, or the
+// search reports a line with no move in it.
+TEST(Strength, AMovelessTableEntryAtTheRootIsNoAnswer) {
+  for (const char* fen : middlegames) {
+    auto ctx = std::make_unique<SearchContext>();
+    ctx->board = boardFromFen(fen);
+    historyClear(ctx->history);
+    historyPush(ctx->history, ctx->board.hash, true);
+    ASSERT_TRUE(ctx->tt.resize(1));
+    ctx->tt.store(ctx->board.hash, 0, 30, BoundUpper, -950, Move{});
+    SearchLimits limits;
+    limits.nodes = 20000;
+    limitStrength(limits, 1400, 7);
+    testing::internal::CaptureStdout();
+    think(*ctx, limits);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("FATAL"), std::string::npos) << fen << "\n" << out;
+    EXPECT_EQ(out.find(" pv \n"), std::string::npos) << fen << "\n" << out;
+    EXPECT_NE(out.find("bestmove "), std::string::npos) << fen;
+  }
+}
