@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "board/makemove.h"
@@ -165,10 +166,15 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
     }
   }
 
-  // 4. Without a hash move a shallower search finds one.
+  // 4. Without a hash move a shallower search finds one. Should it fail low, it finds none and
+  // leaves no line: the last iteration's line stays, or a root whose every move fails low has no
+  // move to show or play (a weakened root, which stores no entry of its own, meets this often).
   if (isNullMove(hashMove) && dp > 2) {
+    Move kept[PvColumns];
+    std::copy(std::begin(row0.pv), std::end(row0.pv), kept);
     searchPV(ctx, depth - 2 * OnePly, 0, alpha, beta);
     hashMove = row0.pv[0];
+    if (isNullMove(hashMove)) std::copy(std::begin(kept), std::end(kept), row0.pv);
   }
 
   // 5. No legal move: mated or stalemated.
