@@ -11,13 +11,10 @@ namespace {
 // (noise) and picks among moves that look about as good (margin); the top row is velmar itself.
 constexpr StrengthLevel calibrated[] = {
     // elo, nodes, depth, margin, noise
-    {1350, 60, 2, 250, 60},
-    {1500, 150, 3, 180, 40},
-    {1700, 400, 4, 120, 25},
-    {1900, 1200, 6, 70, 15},
-    {2100, 4000, 8, 40, 8},
-    {2300, 15000, 12, 20, 0},
-    {2450, 60000, 20, 0, 0},
+    {1350, 1000, 6, 80, 20},
+    {1400, 1300, 6, 75, 18},
+    {1700, 4500, 9, 40, 10},
+    {2000, 150000, 30, 0, 5},
     {MaxStrengthElo, 0, 60, 0, 0},
 };
 static_assert(calibrated[0].elo == MinStrengthElo && std::end(calibrated)[-1].elo == MaxStrengthElo);

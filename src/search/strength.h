@@ -8,7 +8,7 @@
 // The outside rating scale the levels are measured on starts here; the top is velmar's own
 // measured strength on it, rounded down to 50.
 constexpr int MinStrengthElo = 1350;
-constexpr int MaxStrengthElo = 2600;
+constexpr int MaxStrengthElo = 2050;
 
 struct StrengthLevel {
   int32_t elo;

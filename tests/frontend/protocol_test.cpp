@@ -73,7 +73,7 @@ TEST(Protocol, InfiniteSearchAnswersWhileItRunsAndStopsAtOnce) {
 TEST(Protocol, AWeakenedSearchStopsAtOnce) {
   EnginePipe e;
   ASSERT_TRUE(e.send("setoption name UCI_LimitStrength value true\nposition startpos moves e2e4\n"));
-  for (const char* elo : {"1350", "2550"}) {
+  for (const char* elo : {"1350", "2050"}) {
     ASSERT_TRUE(e.send(std::string("setoption name UCI_Elo value ") + elo + "\n"));
     ASSERT_NO_FATAL_FAILURE(startSearch(e, "go infinite"));
     std::this_thread::sleep_for(Ms(20));
