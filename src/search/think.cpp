@@ -141,8 +141,8 @@ int rootSearch(SearchContext& ctx, int depth, int alpha, int beta) {
 
   // 3. A deep enough table entry answers at once; a shallower one orders the moves. Its move
   // may lie outside a restricted root list, and several lines need every move searched. An
-  // entry without a move (a fail-low below the root of an earlier search, met again when the
-  // weakened root stores nothing of its own) would answer with no move to play.
+  // entry without a move (a fail-low of the shallower search in step 4, or of an earlier search,
+  // left standing because a weakened root stores nothing of its own) would answer with no move.
   Move hashMove{};
   const TTEntry* e = ctx.multiPvCount > 1 || ctx.rootRestricted ? nullptr : ctx.tt.probe(b.hash);
   if (e && e->bound() != BoundEmpty && !isNullMove(e->bestMove())) {
