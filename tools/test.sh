@@ -38,16 +38,17 @@ build-popcnt/velmar bench | grep -q "bench depth 9: 5178879 nodes" || { echo "po
 (cd build-popcnt && ctest --output-on-failure -R '^(ProcessorCheck|Uci)\.')
 
 # Windows x86-64 under Wine: the Release suite in its own process as a Windows program, then the
-# pipe tests from the Linux build against the Windows engine and book tool. Wine 8, with two
+# pipe tests from the Linux build against the Windows engine and book tool. Wine 8, with several
 # programs at a time, now and then ends a Windows program with status 1 and not a byte of output
 # (about one start of the book tool in 3,000 here; the same run repeated passes), so a test run
 # under Wine gets a second try; every other stage runs each test once.
+wine_retry="--repeat until-pass:2"
 cmake -S . -B build-win64 --toolchain cmake/x86_64-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release -DVELMAR_BENCH=OFF
 cmake --build build-win64 -j"$jobs"
-(cd build-win64 && ctest --output-on-failure --repeat until-pass:2 -LE long -j"$jobs")
+(cd build-win64 && ctest --output-on-failure $wine_retry -LE long -j"$jobs")
 (cd build && VELMAR_TEST_ENGINE=$PWD/../build-win64/tests/emulated/velmar \
    VELMAR_TEST_BOOK_TOOL=$PWD/../build-win64/tests/emulated/velmar-book VELMAR_WINEPREFIX=$PWD/../build-win64/wine-prefix \
-   ctest --output-on-failure --repeat until-pass:2 -L pipe -j"$jobs")
+   ctest --output-on-failure $wine_retry -L pipe -j"$jobs")
 
 # Windows i686: built every time; its tests need Wine's 32-bit half, which runs only where the
 # kernel runs 32-bit programs.
@@ -55,10 +56,10 @@ cmake -S . -B build-win32 --toolchain cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD
 cmake --build build-win32 -j"$jobs" --target velmar
 if cmake/wine-run.sh wine build-win32/velmar.exe bench 1 </dev/null 2>/dev/null | grep -q "bench depth 1"; then
   cmake --build build-win32 -j"$jobs"
-  (cd build-win32 && VELMAR_PERFT_BUDGET=2000000 ctest --output-on-failure --repeat until-pass:2 -LE long -j"$jobs")
+  (cd build-win32 && VELMAR_PERFT_BUDGET=2000000 ctest --output-on-failure $wine_retry -LE long -j"$jobs")
   (cd build && VELMAR_TEST_ENGINE=$PWD/../build-win32/tests/emulated/velmar \
      VELMAR_TEST_BOOK_TOOL=$PWD/../build-win32/tests/emulated/velmar-book VELMAR_WINEPREFIX=$PWD/../build-win32/wine-prefix \
-     ctest --output-on-failure --repeat until-pass:2 -L pipe -j"$jobs")
+     ctest --output-on-failure $wine_retry -L pipe -j"$jobs")
 else
   echo "windows-i686: built; not run here, as this kernel runs no 32-bit programs (Wine's 32-bit half among them)"
 fi
