@@ -34,7 +34,6 @@ Bitboard slowSlide(int s, Bitboard occupancy, const Directions& dirs) {
 // Every subset of every mask, so every magic is proven free of harmful collisions; bits outside
 // the mask must not matter either.
 TEST(Attacks, MagicLookupsMatchSteppingForEverySubset) {
-  initEngineTables();
   std::mt19937_64 rng(7);
   for (int s = 0; s < 64; ++s) {
     for (int kind = 0; kind < 2; ++kind) {

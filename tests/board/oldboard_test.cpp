@@ -3,25 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 
-#include "board/bitboard.h"
 #include "board/keys.h"
 #include "board/test_positions.h"
 
 namespace {
-
-class OldBoardTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    initBitTables();
-    initKeys();
-  }
-};
 
 OldBoard parsed(const char* fen, int* side = nullptr) {
   OldBoard ob;
@@ -54,7 +43,7 @@ std::string firstFields(const std::string& fen, int count) {
 
 // The reset marks the minor pieces as moved and FEN does not, so only the key differs: the
 // book's keys come from the reset.
-TEST_F(OldBoardTest, StartPositionFromResetAndFromFen) {
+TEST(OldBoardTest, StartPositionFromResetAndFromFen) {
   OldBoard reset;
   resetOldBoard(reset);
   EXPECT_EQ("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0", oldBoardToFen(reset, White));
@@ -88,7 +77,7 @@ TEST_F(OldBoardTest, StartPositionFromResetAndFromFen) {
 }
 
 // Every test position comes back as it went in, with the key a recomputation gives.
-TEST_F(OldBoardTest, FenRoundTripsOverTestPositions) {
+TEST(OldBoardTest, FenRoundTripsOverTestPositions) {
   int count = 0;
   for (const char* suite : {"perftsuite.epd", "standard.epd"}) {
     for (const PerftLine& line : loadPerftSuite(suite)) {
@@ -106,7 +95,7 @@ TEST_F(OldBoardTest, FenRoundTripsOverTestPositions) {
 }
 
 // What the castling, ep and counter fields become, seen through the FEN written back.
-TEST_F(OldBoardTest, FieldsAsWrittenBack) {
+TEST(OldBoardTest, FieldsAsWrittenBack) {
   for (const CaseLine& c : loadCases("cases/fen_fields.txt")) {
     int side;
     OldBoard ob = parsed(c[0].c_str(), &side);
@@ -129,7 +118,7 @@ TEST_F(OldBoardTest, FieldsAsWrittenBack) {
 }
 
 // Refused text leaves the board exactly as it was and the outputs at their defaults.
-TEST_F(OldBoardTest, RefusedFenLeavesBoardUnchanged) {
+TEST(OldBoardTest, RefusedFenLeavesBoardUnchanged) {
   OldBoard before;
   ASSERT_TRUE(parseFen(before, "r3k2r/8/8/3pP3/8/8/8/R3K2R w Kq d6 5 9", nullptr, nullptr));
   std::vector<const char*> refused = {nullptr, ""};
@@ -150,7 +139,7 @@ TEST_F(OldBoardTest, RefusedFenLeavesBoardUnchanged) {
 }
 
 // Numbers and blanks beyond any buffer are read to their end (random text is the fuzzer's).
-TEST_F(OldBoardTest, OverlongFieldsAreReadToTheirEnd) {
+TEST(OldBoardTest, OverlongFieldsAreReadToTheirEnd) {
   OldBoard ob;
   resetOldBoard(ob);
   std::string longFifty = "4k3/8/8/8/8/8/8/4K3 w KQkq - " + std::string(1 << 20, '7');

@@ -9,19 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "board/bitboard.h"
-#include "board/keys.h"
 #include "board/test_positions.h"
 
 namespace {
-
-class RefGenTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    initBitTables();
-    initKeys();
-  }
-};
 
 struct Position {
   OldBoard ob;
@@ -81,7 +71,7 @@ int checkPerftCounts(uint64_t minNodes, uint64_t maxNodes) {
 // The published counts as the reference generator's own oracle, some 400 million nodes; run on
 // request with the long tests. The normal run holds it against the bitboard generator, node by
 // node (Perft.BoardsAgreeAtEveryNode), and that one against the same counts.
-TEST_F(RefGenTest, PerftMatchesPublishedCountsLong) { EXPECT_GT(checkPerftCounts(0, 20000000), 700); }
+TEST(RefGenTest, PerftMatchesPublishedCountsLong) { EXPECT_GT(checkPerftCounts(0, 20000000), 700); }
 
 // Walks a small tree and checks at every node what makeMoveOld keeps incrementally against a
 // full recomputation, and that the moves' notation is unambiguous and its mate marks true.
@@ -117,7 +107,7 @@ void walk(const OldBoard& ob, int side, int depth, int notationDepth) {
   }
 }
 
-TEST_F(RefGenTest, IncrementalStateMatchesRecomputation) {
+TEST(RefGenTest, IncrementalStateMatchesRecomputation) {
   const char* fens[] = {
       "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
       "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
@@ -136,7 +126,7 @@ TEST_F(RefGenTest, IncrementalStateMatchesRecomputation) {
 // The rules the perft suites reach least: en passant that would expose the king, and made-up
 // ep fields (FEN parsing drops these) that give no capture. Castling rules are held against
 // the bitboard generator at every node of the perft cross-check.
-TEST_F(RefGenTest, LegalityEdgeCases) {
+TEST(RefGenTest, LegalityEdgeCases) {
   EXPECT_EQ(1, countMoves(fromFen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"), "e5d6"));
   EXPECT_EQ(0, countMoves(fromFen("8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1"), "e5d6"));  // exposes the king
   EXPECT_EQ(1, countMoves(fromFen("4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1"), "d4e3"));
@@ -156,7 +146,7 @@ TEST_F(RefGenTest, LegalityEdgeCases) {
 
 // The bookkeeping of the reference make-move that neither the walk above nor the FEN
 // comparison of the perft cross-check can see: the moved bits, which enter the book keys.
-TEST_F(RefGenTest, MadeMovesKeepTheirMarks) {
+TEST(RefGenTest, MadeMovesKeepTheirMarks) {
   Position e4 = play(fromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 3 1"), "e2e4");
   EXPECT_EQ(OldMoved | Pawn, e4.ob.squares[E4]);
   Position queened = play(fromFen("3r2k1/4P3/8/8/8/8/8/4K3 w - - 0 1"), "e7d8q");

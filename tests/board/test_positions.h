@@ -1,4 +1,5 @@
-// Positions for tests: a Board (and its reference twin) from FEN, with the tables built.
+// Positions for tests: a Board (and its reference twin) from FEN. Both test programs build the
+// engine's tables before their first test (tables_environment.cpp).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,11 +14,9 @@
 #include "board/board.h"
 #include "board/oldboard.h"
 #include "board/refgen.h"
-#include "frontend/startup.h"
 
 // The position in both forms; returns the side to move.
 inline int readPosition(const char* fen, OldBoard& ob, Board& b) {
-  initEngineTables();
   resetOldBoard(ob);
   int side = White;
   EXPECT_TRUE(parseFen(ob, fen, &side, nullptr)) << fen;
@@ -47,7 +46,6 @@ inline uint64_t referencePerft(const OldBoard& ob, int side, int depth) {
 }
 
 inline Board startBoard() {
-  initEngineTables();
   Board b;
   resetBoard(b);
   return b;

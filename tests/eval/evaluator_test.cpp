@@ -15,7 +15,6 @@
 #include "eval/evaluator.h"
 #include "eval/params.h"
 #include "eval/quick_eval.h"
-#include "frontend/startup.h"
 
 namespace {
 
@@ -25,12 +24,6 @@ int evalFen(const char* fen) {
   const Board b = boardFromFen(fen);
   auto e = std::make_unique<BitEval>();
   return e->evaluate(b, -Widest, Widest);
-}
-
-// Evaluators need the tables built before they are made.
-std::unique_ptr<BitEval> newEvaluator() {
-  initEngineTables();
-  return std::make_unique<BitEval>();
 }
 
 // Positions from random games out of the perft suites' starting points: openings, middlegames,
@@ -56,8 +49,8 @@ std::vector<Board> variedPositions(int count) {
 }  // namespace
 
 TEST(Evaluator, ColourFlippedTwinsScoreAlike) {
-  auto e = newEvaluator();
-  auto twin = newEvaluator();
+  auto e = std::make_unique<BitEval>();
+  auto twin = std::make_unique<BitEval>();
   int worst = 0;
   for (const Board& b : variedPositions(4000)) {
     Board flipped = b;
@@ -75,7 +68,6 @@ TEST(Evaluator, ColourFlippedTwinsScoreAlike) {
 // The zones the king terms read for a castled king (a fault here can hide from the bench), and
 // the mobility tables.
 TEST(Evaluator, KingZonesAndMobilityTables) {
-  initEvalMasks();
   const auto squares = [](std::initializer_list<int> list) {
     Bitboard b = 0;
     for (int sq : list) b |= bitOf(sq);
@@ -95,7 +87,7 @@ TEST(Evaluator, KingZonesAndMobilityTables) {
 }
 
 TEST(Evaluator, CacheReturnsTheSameScoreAndLazyExitSkipsIt) {
-  auto e = newEvaluator();
+  auto e = std::make_unique<BitEval>();
   e->skill = 0;  // noise would show a recomputation
   Board b = boardFromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
   const int first = e->evaluate(b, -Widest, Widest);
@@ -117,7 +109,7 @@ TEST(Evaluator, CacheReturnsTheSameScoreAndLazyExitSkipsIt) {
 }
 
 TEST(Evaluator, CachedKingDangerSaturatesAtTheTopOfItsRange) {
-  auto e = newEvaluator();
+  auto e = std::make_unique<BitEval>();
   // Queen, knight and rooks at Black's king, with the weights raised within their ranges.
   const Board b = boardFromFen("r5k1/5p1p/6pQ/6N1/8/5N2/5PPP/3RR1K1 w - - 0 1");
   const int32_t safety = std::exchange(param::KingSafetyPercent, 1000);
@@ -140,7 +132,7 @@ TEST(Evaluator, KnownEndingsAndContactMate) {
 }
 
 TEST(Evaluator, SkillAddsBoundedNoise) {
-  auto e = newEvaluator();
+  auto e = std::make_unique<BitEval>();
   e->skill = 0;
   e->setCacheLookupsOff(true);
   const Board b = startBoard();

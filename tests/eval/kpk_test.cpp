@@ -101,7 +101,6 @@ std::vector<char> solveByRules() {
 
 // The built-in copy is what the generator makes (the solver below checks what that is).
 TEST(Kpk, BuiltinCopyIsTheGeneratedBitbase) {
-  initEngineTables();
   KpkBitbase fresh;
   generateKpk(fresh);
   EXPECT_FALSE(fresh.work);
@@ -113,7 +112,6 @@ TEST(Kpk, BuiltinCopyIsTheGeneratedBitbase) {
 }
 
 TEST(Kpk, EveryPositionAgreesWithTheRules) {
-  initEngineTables();
   const KpkBitbase& kpk = builtinKpk();
   const std::vector<char> won = solveByRules();
   int checked = 0, wrong = 0;

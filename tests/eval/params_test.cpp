@@ -13,17 +13,13 @@
 #include "board/board.h"
 #include "eval/params.h"
 #include "eval/personality.h"
-#include "frontend/startup.h"
 #include "search/search_params.h"
 
 namespace {
 
 class Personality : public testing::Test {
  protected:
-  void SetUp() override {
-    initEngineTables();
-    resetAllParams();
-  }
+  void SetUp() override { resetAllParams(); }
   void TearDown() override {
     resetAllParams();
     std::remove(path_.c_str());

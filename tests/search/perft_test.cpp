@@ -12,7 +12,6 @@
 #include "board/movegen.h"
 #include "board/refgen.h"
 #include "board/test_positions.h"
-#include "frontend/startup.h"
 #include "search/perft.h"
 
 namespace {
