@@ -8,20 +8,7 @@
 #include <string>
 
 #include "board/makemove.h"
-#include "board/movetext.h"
 #include "board/test_positions.h"
-
-namespace {
-
-Move legal(const Board& b, const char* uci) {
-  UciMove um;
-  Move m;
-  EXPECT_TRUE(parseUciMove(uci, um));
-  EXPECT_TRUE(findLegalMove(b, um, m)) << uci << " in " << boardToFen(b);
-  return m;
-}
-
-}  // namespace
 
 TEST(MakeMove, SpecialMovesAsTheRulesHaveThem) {
   for (const CaseLine& c : loadCases("cases/multi_square_moves.txt")) {
@@ -31,7 +18,7 @@ TEST(MakeMove, SpecialMovesAsTheRulesHaveThem) {
       const size_t end = std::min(moves.find(' ', at), moves.size());
       const Board before = b;
       UndoInfo undo;
-      const Move m = legal(b, moves.substr(at, end - at).c_str());
+      const Move m = uciMove(b, moves.substr(at, end - at).c_str());
       const uint32_t mask = makeMove(b, m, undo);
       // Keys, material, pairs and check as a recomputation has them; unmake restores every byte.
       ASSERT_TRUE(boardConsistent(b)) << c[0] << " " << moves;

@@ -11,11 +11,9 @@ namespace {
 int seeOf(const char* fen, const char* uci, bool earlyExit) {
   const Board b = boardFromFen(fen);
   UciMove um;
-  Move m;
   EXPECT_TRUE(parseUciMove(uci, um));
   if (um.from == um.to) return see(b, Move{uint8_t(um.from), uint8_t(um.to), 0, 0}, earlyExit);
-  EXPECT_TRUE(findLegalMove(b, um, m)) << uci << " in " << fen;
-  return see(b, m, earlyExit);
+  return see(b, uciMove(b, uci), earlyExit);
 }
 
 }  // namespace

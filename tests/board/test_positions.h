@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "board/board.h"
+#include "board/movetext.h"
 #include "board/oldboard.h"
 #include "board/refgen.h"
 
@@ -43,6 +44,14 @@ inline uint64_t referencePerft(const OldBoard& ob, int side, int depth) {
     leaves += referencePerft(after, side ^ 1, depth - 1);
   }
   return leaves;
+}
+
+// The legal move written `uci` in b; a failure when there is none.
+inline Move uciMove(const Board& b, const char* uci) {
+  UciMove um;
+  Move m{};
+  EXPECT_TRUE(parseUciMove(uci, um) && findLegalMove(b, um, m)) << uci << " in " << boardToFen(b);
+  return m;
 }
 
 inline Board startBoard() {

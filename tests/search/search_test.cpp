@@ -53,13 +53,6 @@ struct StopAtEvaluation : BitEval {
   std::vector<std::pair<uint64_t, std::string>> line;
 };
 
-Move legalMove(const Board& b, const char* uci) {
-  Move m{};
-  UciMove um;
-  EXPECT_TRUE(parseUciMove(uci, um) && findLegalMove(b, um, m)) << uci;
-  return m;
-}
-
 // Every move at every node of the tree, against playing it and testing the enemy king.
 void walkChecks(Board& b, int depth, uint64_t& checks, std::string& failure) {
   Move list[MaxMoves];
@@ -125,7 +118,7 @@ TEST(SearchDraws, StalemateRepetitionAndTheFiftyMoveRule) {
   // Black is a queen down; after Nf3 Nf6 Ng1 Ng8 the start position is back, seen once before.
   auto ctx = contextFor("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   for (const char* move : {"g1f3", "g8f6", "f3g1", "f6g8"}) {
-    doMove(ctx->board, legalMove(ctx->board, move));
+    doMove(ctx->board, uciMove(ctx->board, move));
     historyPush(ctx->history, ctx->board.hash, false);
   }
   // The root never counts as a repetition, any node below it does.
