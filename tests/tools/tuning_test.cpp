@@ -1,13 +1,11 @@
 // The evaluation tuner: its self-play games and training lines, its error on positions whose
-// scores are known, its parameters kept inside their ranges, and the personality it writes.
+// scores are known, its parameters kept inside their ranges, and a short run.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
 
-#include "eval/personality.h"
 #include "self_play.h"
-#include "temp_dir.h"
 #include "tuning.h"
 
 // A game cut off by its length is a draw for every position it kept; a game whose first search
@@ -95,9 +93,9 @@ TEST(Tuner, ParametersStayInsideTheirRanges) {
   EXPECT_EQ(tunable.back()->name, "BackwardPawnEndgameMP");
 }
 
-// A short tuning run never raises the error, and the personality written after it loads back as
-// the very parameters tuned.
-TEST(Tuner, TunedPersonalityLoadsBack) {
+// A short tuning run never raises the error, and leaves the parameters at what it reports. (The
+// personality it writes is savePersonality's, whose round trip is the personality test's.)
+TEST(Tuner, ShortRunNeverRaisesTheError) {
   resetAllParams();
   EvaluationError error({{"r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3", 1, {}},
                          {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", 0.5, {}},
@@ -109,12 +107,5 @@ TEST(Tuner, TunedPersonalityLoadsBack) {
   const double after = tune(error, 1.0, tunableParams(), settings);
   EXPECT_LE(after, before);
   EXPECT_DOUBLE_EQ(after, error(1.0));
-  std::vector<int32_t> tuned;
-  for (const Param* p : allParams()) tuned.push_back(getParam(*p));
-  const TempDir dir;
-  ASSERT_TRUE(savePersonality(dir.file("tuned.txt").c_str()));
-  resetAllParams();
-  ASSERT_TRUE(loadPersonality(dir.file("tuned.txt").c_str()));
-  for (size_t i = 0; i < tuned.size(); ++i) EXPECT_EQ(getParam(*allParams()[i]), tuned[i]) << allParams()[i]->name;
   resetAllParams();
 }
