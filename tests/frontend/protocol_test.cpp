@@ -60,11 +60,6 @@ TEST(Protocol, InfiniteSearchAnswersWhileItRunsAndStopsAtOnce) {
   // A negative movetime is no time, not an endless search.
   ASSERT_TRUE(e.send("go movetime -5\n"));
   EXPECT_TRUE(e.waitFor("bestmove ", Patient)) << e.transcript;
-  // A node limit ends a pondering search's work, but its move waits for the GUI.
-  ASSERT_TRUE(e.send("go ponder nodes 2000\n"));
-  EXPECT_FALSE(e.waitFor("bestmove ", 300));
-  ASSERT_TRUE(e.send("stop\n"));
-  EXPECT_TRUE(e.waitFor("bestmove ", Prompt)) << e.transcript;
   EXPECT_EQ(e.waitExit(Patient), 0);
 }
 
@@ -89,11 +84,12 @@ TEST(Protocol, PonderingAndInfiniteSearchesHoldBestmoveUntilReleased) {
     const char* release;
   };
   const char* afterE4 = "position startpos moves e2e4\n";
-  // A depth limit reached while pondering, a clock whose allotment runs out while pondering, an
-  // infinite search that has found a mate in one and reached its last depth, and a ponder search
-  // from a GUI that never set the Ponder option: each "bestmove" waits, and the release lets it
-  // out at once.
+  // A depth or node limit reached while pondering, a clock whose allotment runs out while
+  // pondering, an infinite search that has found a mate in one and reached its last depth, and a
+  // ponder search from a GUI that never set the Ponder option: each "bestmove" waits, and the
+  // release lets it out at once.
   for (const Case c : {Case{afterE4, "go ponder depth 2", "ponderhit"}, Case{afterE4, "go ponder depth 2", "stop"},
+                       Case{afterE4, "go ponder nodes 2000", "stop"},
                        Case{afterE4, "go ponder wtime 1000 btime 1000", "ponderhit"},
                        Case{"position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1\n", "go infinite", "stop"},
                        Case{"setoption name Ponder value false\nposition startpos\n", "go ponder wtime 1000 btime 1000",
