@@ -13,21 +13,19 @@
 
 // Each "go" waits for its "bestmove" before the next command: a book answer comes alone, a
 // search says "info depth" first, whatever move it then chooses.
-TEST(BookPlay, GoPlaysFromTheBookOnlyWhenTimedAndAllowed) {
+TEST(BookPlay, GoPlaysFromTheBookOnlyWhenTimedUnrestrictedAndAllowed) {
   const TempDir scratch;
   const std::string& dir = scratch.path();
   std::map<uint64_t, std::vector<BookEntry>> positions;
   positions[startKey()] = {{fromTo("b1a3"), 1}};
   scratch.write("velmar.vbk", bookFileBytes(positions));
-  const std::filesystem::path testDir = std::filesystem::current_path();
-  std::filesystem::current_path(dir);  // the engine reads velmar.vbk where it starts
-  EnginePipe engine;
-  std::filesystem::current_path(testDir);
+  EnginePipe engine({}, dir);  // the engine reads velmar.vbk where it starts
   const struct {
     const char* commands;
     bool fromBook;
   } cases[] = {
       {"position startpos\ngo wtime 60000 btime 60000\n", true},
+      {"go wtime 60000 btime 60000 searchmoves a2a3\n", false},  // a book move need not be among them
       {"go depth 2\n", false},
       {"go nodes 100\n", false},
       {"position startpos moves e2e4\ngo wtime 2000 btime 2000\n", false},  // not in the book

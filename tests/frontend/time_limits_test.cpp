@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <set>
 
 #include "frontend/engine_pipe.h"
-#include "temp_dir.h"
 
 namespace {
 
@@ -71,16 +69,10 @@ TEST(Protocol, EveryClockHasADeadlineFromTheFirstNode) {
   }
 }
 
-TEST(Protocol, SearchMovesNeitherClearTheTableOnTheClockNorPlayFromTheBook) {
-  const TempDir dir;
-  std::filesystem::copy_file(VELMAR_DEFAULT_BOOK, dir.file("velmar.vbk"));
-  // The default book knows the initial position, but a2a3 is no book move.
-  const EngineRun run = runEngine("position startpos\ngo wtime 60000 btime 60000 searchmoves a2a3\nisready\n", "", dir.path());
-  EXPECT_TRUE(contains(run.output, "\nbestmove a2a3\n") || contains(run.output, "\nbestmove a2a3 ponder "))
-      << run.output;
-
-  // A large table, a restricted list and a short allotment: nothing as slow as clearing the
-  // table may happen while the clock runs.
+// A large table, a restricted list and a short allotment: nothing as slow as clearing the table
+// may happen while the clock runs. (That a restricted list never plays from the book is the book
+// test's.)
+TEST(Protocol, SearchMovesDoNotClearTheTableOnTheClock) {
   EnginePipe e;
   ASSERT_TRUE(e.send("setoption name Hash value 1024\nposition startpos moves e2e4\n"));
   const auto resized = e.waitFor("info string Hash table ", Patient * 4);
