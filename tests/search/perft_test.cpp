@@ -44,13 +44,17 @@ void checkSuite(const char* name, bool deep) {
 
 }  // namespace
 
+TEST(Perft, StandardSuite) { checkSuite("standard.epd", false); }
+TEST(Perft, PerftSuite) { checkSuite("perftsuite.epd", false); }
+TEST(Perft, StandardSuiteLong) { checkSuite("standard.epd", true); }
+TEST(Perft, PerftSuiteLong) { checkSuite("perftsuite.epd", true); }
+
 // Chess960 positions for one test: its positions are read and played as such.
 struct Chess960Positions {
   Chess960Positions() { chess960 = true; }
   ~Chess960Positions() { chess960 = false; }
 };
 
-TEST(Perft, StandardSuite) { checkSuite("standard.epd", false); }
 // Both generators count every start position and every position reached by random play, each
 // to the deepest depth within the budget; the long test takes the others to their last depth.
 void checkChess960(bool deep) {
@@ -95,9 +99,6 @@ TEST(Perft, Chess960DeepLong) {
     }
   }
 }
-TEST(Perft, PerftSuite) { checkSuite("perftsuite.epd", false); }
-TEST(Perft, StandardSuiteLong) { checkSuite("standard.epd", true); }
-TEST(Perft, PerftSuiteLong) { checkSuite("perftsuite.epd", true); }
 
 TEST(Perft, CountsChecksOfInnerNodes) {
   TreeRoot s = rootFrom("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
@@ -113,8 +114,7 @@ namespace {
 
 // Walks the tree on both boards at once: the two generators must agree on the move set, the
 // two boards on the position, and make/unmake must restore the Board bit for bit.
-void crossCheck(TreeRoot& s, int depth, uint64_t& nodes) {
-  ++nodes;
+void crossCheck(TreeRoot& s, int depth) {
   Move moves[MaxMoves];
   RefMove refs[MaxRefMoves];
   const int n = generateMoves(s.board, moves);
@@ -145,7 +145,7 @@ void crossCheck(TreeRoot& s, int depth, uint64_t& nodes) {
     makeMoveOld(s.old, s.side, refs[match]);
     s.side ^= 1;
 
-    crossCheck(s, depth - 1, nodes);
+    crossCheck(s, depth - 1);
 
     s.side ^= 1;
     s.old = oldBefore;
@@ -154,29 +154,23 @@ void crossCheck(TreeRoot& s, int depth, uint64_t& nodes) {
   }
 }
 
+// Every `stride`-th position of the suite, each as deep as `leaves` allows; up to the first fault.
+void crossCheckSuite(const char* name, uint64_t leaves, size_t stride = 1) {
+  const auto positions = loadPerftSuite(name);
+  for (size_t i = 0; i < positions.size() && !::testing::Test::HasFatalFailure(); i += stride) {
+    TreeRoot s = rootFrom(positions[i].fen);
+    crossCheck(s, depthWithin(positions[i], leaves));
+  }
+}
+
 }  // namespace
 
 TEST(Perft, BoardsAgreeAtEveryNode) {
-  const uint64_t budget = std::min<uint64_t>(perftBudget() / 50, 100000);
-  for (const char* suite : {"standard.epd", "perftsuite.epd"}) {
-    for (const auto& p : loadPerftSuite(suite)) {
-      TreeRoot s = rootFrom(p.fen);
-      uint64_t nodes = 0;
-      crossCheck(s, depthWithin(p, budget), nodes);
-      if (HasFatalFailure()) return;
-    }
-  }
+  for (const char* suite : {"standard.epd", "perftsuite.epd"})
+    crossCheckSuite(suite, std::min<uint64_t>(perftBudget() / 50, 100000));
 }
 
 TEST(Perft, BoardsAgreeAtEveryNodeOfChess960Trees) {
   Chess960Positions on;
-  const uint64_t budget = std::min<uint64_t>(perftBudget() / 500, 10000);
-  const auto positions = loadPerftSuite("chess960.epd");
-  for (size_t i = 0; i < positions.size(); i += 5) {
-    const PerftLine& p = positions[i];
-    TreeRoot s = rootFrom(p.fen);
-    uint64_t nodes = 0;
-    crossCheck(s, depthWithin(p, budget), nodes);
-    if (HasFatalFailure()) return;
-  }
+  crossCheckSuite("chess960.epd", std::min<uint64_t>(perftBudget() / 500, 10000), 5);
 }
