@@ -2,9 +2,6 @@
 // are the book fuzzer's; the engine playing from the book is tests/frontend/book_play_test.cpp.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "board/oldboard.h"

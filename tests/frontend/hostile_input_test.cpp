@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "frontend/engine_pipe.h"
 #include "frontend/uci.h"

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
-#include <filesystem>
 #include <string>
 #include <vector>
 
