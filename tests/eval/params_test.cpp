@@ -3,46 +3,36 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "board/board.h"
 #include "eval/params.h"
 #include "eval/personality.h"
 #include "search/search_params.h"
+#include "temp_dir.h"
 
 namespace {
 
 class Personality : public testing::Test {
  protected:
   void SetUp() override { resetAllParams(); }
-  void TearDown() override {
-    resetAllParams();
-    std::remove(path_.c_str());
-  }
-  void write(const std::string& text) {
-    std::ofstream(path_, std::ios::binary) << text;
-  }
+  void TearDown() override { resetAllParams(); }
   std::string read() const {
     std::ifstream in(path_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   // Loads text as a personality file and returns what the loader printed.
   std::string load(const std::string& text) {
-    write(text);
+    dir_.write("personality.txt", text);
     testing::internal::CaptureStdout();
     EXPECT_TRUE(loadPersonality(path_.c_str()));
     return testing::internal::GetCapturedStdout();
   }
   int32_t value(const char* name) { return getParam(*findParam(name)); }
 
-  // One file per test and process: ctest runs tests side by side.
-  std::string path_ = testing::TempDir() + "velmar_personality_" +
-                      testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                      std::to_string(getpid()) + ".txt";
+  const TempDir dir_;  // a directory of its own: ctest runs tests side by side
+  const std::string path_ = dir_.file("personality.txt");
 };
 
 }  // namespace
