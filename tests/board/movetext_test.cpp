@@ -32,16 +32,14 @@ TEST(MoveText, UciTextAndPromotionLetters) {
 
 TEST(MoveText, SanFromBothBoards) {
   for (const CaseLine& c : loadCases("cases/san.txt")) {
-    const Board b = boardFromFen(c[0].c_str());
+    OldBoard ob;
+    Board b;
+    const int side = readPosition(c[0].c_str(), ob, b);
     UciMove um;
     Move m;
     ASSERT_TRUE(parseUciMove(c[1].c_str(), um) && findLegalMove(b, um, m)) << c[0] << " " << c[1];
     EXPECT_EQ(moveToSan(b, m), c[2]) << c[0];
 
-    OldBoard ob;
-    resetOldBoard(ob);
-    int side = White;
-    ASSERT_TRUE(parseFen(ob, c[0].c_str(), &side, nullptr));
     RefMove moves[MaxRefMoves];
     const int n = generateMovesOld(ob, side, moves);
     std::string san = "(illegal)";

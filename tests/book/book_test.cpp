@@ -6,6 +6,7 @@
 
 #include "board/oldboard.h"
 #include "board/refgen.h"
+#include "board/test_positions.h"
 #include "book/book.h"
 #include "book/book_moves.h"
 #include "temp_dir.h"
@@ -68,9 +69,8 @@ TEST(Book, NegativeValuesAreNeverPlayedAndZeroIs) {
 
 TEST(Book, PromotionEntryTakesTheFirstPromotionOfTheList) {
   OldBoard ob;
-  resetOldBoard(ob);
-  int side = White;
-  ASSERT_TRUE(parseFen(ob, "8/4P1k1/8/8/8/8/8/4K3 w - - 0 1", &side, nullptr));
+  Board b;
+  const int side = readPosition("8/4P1k1/8/8/8/8/8/4K3 w - - 0 1", ob, b);
   std::map<uint64_t, std::vector<BookEntry>> positions;
   positions[ob.hash] = {{fromTo("e7e8"), 1}};
   RefMove moves[MaxRefMoves];
