@@ -66,7 +66,8 @@ TEST(RefGenTest, PerftMatchesPublishedCountsLong) {
 }
 
 // Walks a small tree and checks at every node what makeMoveOld keeps incrementally (but the last
-// target and the material sums, which nothing reads) against a full recomputation, and that the moves' notation is unambiguous and its mate marks true.
+// target and the material sums, which nothing reads) against a full recomputation, and that the
+// moves' notation is unambiguous and its mate marks true.
 void walk(const OldBoard& ob, int side, int depth, int notationDepth) {
   OldBoard recomputed = ob;
   recomputeOldBoard(recomputed, side, true);
