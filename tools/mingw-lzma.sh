@@ -4,6 +4,7 @@
 # a private apt configuration holding deb-src lines made from the machine's own deb lines, so the
 # machine's sources stay as they are. Nothing is done for a target already built.
 set -euo pipefail
+source "$(dirname "$0")/apt-retry.sh"
 prefix_root=/opt/velmar-deps
 targets=(x86_64-w64-mingw32 i686-w64-mingw32)
 
@@ -27,8 +28,9 @@ apt_private=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$apt_
              -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
              -o "APT::Sandbox::User=root")
 if ! ls "$work"/xz-utils-*/configure >/dev/null 2>&1; then
-  apt-get "${apt_private[@]}" update -qq
-  (cd "$work" && apt-get "${apt_private[@]}" source -qq xz-utils)
+  # A source index that stays broken may not be xz-utils': the download decides.
+  apt_retry apt-get "${apt_private[@]}" update -qq || echo "source indexes incomplete; trying the download" >&2
+  (cd "$work" && apt_retry apt-get "${apt_private[@]}" source -qq xz-utils)
 fi
 source_dir=$(ls -d "$work"/xz-utils-*/ | head -n 1)
 
